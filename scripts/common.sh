@@ -1,0 +1,35 @@
+# Shared by the project's scripts: say what is happening, install missing Debian packages, build.
+# Sourced, not run.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=${BUILD_DIR:-$ROOT/build}
+
+say() { printf '==> %s\n' "$*" >&2; }
+die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+# Installs those of the named Debian packages that are not installed yet, as root or through sudo.
+ensure_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null | grep -qx installed || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null || die "need root or sudo to install: ${missing[*]}"
+        sudo=(sudo)
+    fi
+    say "installing Debian packages: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq || die "apt-get update failed"
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null || die "apt-get install failed: ${missing[*]}"
+}
+
+BUILD_PACKAGES=(cmake make g++ libglut-dev libglu1-mesa-dev libgtest-dev)
+
+# Configures (optimised by default) and builds the project in $BUILD_DIR.
+build_project() {
+    say "building in $BUILD_DIR"
+    cmake -S "$ROOT" -B "$BUILD_DIR" "$@" >/dev/null || die "cmake configure failed"
+    cmake --build "$BUILD_DIR" --parallel "$(nproc)" || die "build failed"
+}

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds the project and runs every test. Extra arguments go to ctest (e.g. -L unit).
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+ensure_packages "${BUILD_PACKAGES[@]}"
+build_project
+say "running the tests"
+ctest --test-dir "$BUILD_DIR" --output-on-failure "$@"

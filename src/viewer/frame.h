@@ -1,0 +1,10 @@
+// The one-time OpenGL state and the frame drawn on every redisplay, in world units: the square
+// [-2, 2] x [-2, 2] fills the window, origin at its centre, y up.
+#pragma once
+
+// Projection, clear colour (blue) and drawing colour (black), set once and never changed.
+void initGraphics();
+
+// The GLUT display callback: clears, draws the figure the ViewState selects from its fixed seed
+// corners at the current depth, and flushes the single-buffered window.
+void display();
