@@ -26,10 +26,12 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake make g++ libglut-dev libglu1-mesa-dev libgtest-dev)
+# A virtual X server with software OpenGL, xdotool for the clicks and Xlib for reading pixels back.
+HEADLESS_PACKAGES=(xvfb xauth xdotool x11-utils libgl1-mesa-dri libx11-dev libstb-dev)
 
-# Configures (optimised by default) and builds the project in $BUILD_DIR.
+# Configures (optimised by default) and builds the named targets, or all, in $BUILD_DIR.
 build_project() {
-    say "building in $BUILD_DIR"
-    cmake -S "$ROOT" -B "$BUILD_DIR" "$@" >/dev/null || die "cmake configure failed"
-    cmake --build "$BUILD_DIR" --parallel "$(nproc)" || die "build failed"
+    say "building ${*:-everything} in $BUILD_DIR"
+    cmake -S "$ROOT" -B "$BUILD_DIR" >/dev/null || die "cmake configure failed"
+    cmake --build "$BUILD_DIR" --parallel "$(nproc)" ${1:+--target "$@"} || die "build failed"
 }

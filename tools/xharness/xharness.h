@@ -1,0 +1,124 @@
+// Drives the real viewer on a private virtual X server the way a person does: it finds the window
+// by its title, clicks with xdotool and reads the window's pixels back exactly with XGetImage.
+// Every wait polls with a deadline and throws std::runtime_error naming what it waited for.
+#pragma once
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace xharness {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr const char* WINDOW_TITLE = "Veldmora Assignment#1";
+
+// A window's pixels, 0xRRGGBB, row 0 at the top, in window pixels.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+
+    std::uint32_t at(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+    bool operator==(const Picture& other) const
+    {
+        return width == other.width && height == other.height && pixels == other.pixels;
+    }
+    bool operator!=(const Picture& other) const { return !(*this == other); }
+    std::string firstDifference(const Picture& other) const;
+    void writePng(const std::string& path) const;
+};
+
+// Within +-3 per channel, the spread software rendering may show between machines.
+bool nearColour(std::uint32_t found, std::uint32_t expected);
+std::string describeColour(std::uint32_t rgb);
+
+// A child process that is killed if the harness dies first.
+class Child {
+public:
+    Child(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
+          int keepFd = -1);
+    ~Child();
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    pid_t pid() const { return pid_; }
+    // The wait status once the process has ended within the timeout; -1 if it is still running.
+    int waitForExit(milliseconds timeout);
+    bool running();
+
+private:
+    pid_t pid_ = -1;
+    bool reaped_ = false;
+    int status_ = 0;
+};
+
+// A private Xvfb with a display number of its own choosing.
+class VirtualDisplay {
+public:
+    explicit VirtualDisplay(int width = 1024, int height = 768);
+    ~VirtualDisplay();
+    const std::string& name() const { return name_; }
+    Display* connection() const { return display_; }
+
+private:
+    Child* startServer(int width, int height);
+    std::string name_;
+    Child* server_ = nullptr;
+    Display* display_ = nullptr;
+};
+
+// One run of the viewer on its own virtual display. `wrapper` runs before the viewer's path
+// (valgrind, say); `args` follow it.
+class ViewerSession {
+public:
+    explicit ViewerSession(const std::vector<std::string>& args = {},
+                           const std::vector<std::string>& wrapper = {},
+                           milliseconds startTimeout = milliseconds(20000));
+    ~ViewerSession();
+
+    Window window() const { return window_; }
+    pid_t pid() const { return viewer_->pid(); }
+    Display* connection() const { return display_.connection(); }
+
+    Picture capture();
+    // Waits until the viewer has taken in all input sent so far, finished drawing and gone idle,
+    // and returns the picture it left.
+    Picture settle(milliseconds timeout = milliseconds(60000));
+
+    // Mouse input through xdotool at window pixel (x, y); the window sits at the screen's origin.
+    void click(int button, int count = 1, int x = 250, int y = 250);
+    void xdotool(const std::vector<std::string>& commands);
+
+    void resize(int width, int height);
+    // Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW).
+    void requestClose();
+    int waitForExit(milliseconds timeout) { return viewer_->waitForExit(timeout); }
+
+private:
+    struct Activity {
+        char state = '?';
+        unsigned long long cpuTicks = 0;
+        unsigned long long switches = 0;
+    };
+    Activity activity() const;
+    void markInput();
+
+    VirtualDisplay display_;
+    Child* viewer_ = nullptr;
+    Window window_ = 0;
+    unsigned long long switchesAtInput_ = 0;
+    bool inputPending_ = false;
+};
+
+// Finds a top-level window by its exact title.
+Window findWindow(Display* display, const std::string& title, milliseconds timeout);
+
+// The viewer executable this harness was built with (can be overridden by $VIEWER).
+std::string viewerPath();
+
+} // namespace xharness
