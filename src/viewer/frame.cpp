@@ -7,15 +7,8 @@
 
 #include <GL/glu.h>
 
-namespace {
-
-// Close to equilateral with side 2, centroid near the origin.
 const Point2 SEED_TRIANGLE[3] = {{-1.0f, -0.58f}, {1.0f, -0.58f}, {0.0f, 1.15f}};
-
-// The triangle's bounding box, counter-clockwise from the bottom-left corner.
 const Point2 SEED_RECTANGLE[4] = {{-1.0f, -0.58f}, {1.0f, -0.58f}, {1.0f, 1.15f}, {-1.0f, 1.15f}};
-
-} // namespace
 
 void initGraphics()
 {

@@ -92,7 +92,8 @@ void Picture::writePng(const std::string& path) const
     }
 }
 
-Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv, int keepFd)
+Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv, int keepFd,
+             bool quiet)
 {
     std::vector<char*> args;
     for (const std::string& a : argv) {
@@ -111,6 +112,10 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
         }
         if (keepFd >= 0) {
             fcntl(keepFd, F_SETFD, 0);
+        }
+        if (quiet) {
+            const int devNull = open("/dev/null", O_WRONLY);
+            dup2(devNull, STDERR_FILENO);
         }
         for (const std::string& e : extraEnv) {
             putenv(const_cast<char*>(e.c_str()));
@@ -175,7 +180,7 @@ Child* VirtualDisplay::startServer(int width, int height)
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     auto* server = new Child({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
                               "-nolisten", "tcp", "-noreset"},
-                             {}, fds[1]);
+                             {}, fds[1], true); // it reports each display number it finds taken
     close(fds[1]);
     std::string number;
     pollfd readable = {fds[0], POLLIN, 0};

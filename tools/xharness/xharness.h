@@ -37,11 +37,12 @@ struct Picture {
 bool nearColour(std::uint32_t found, std::uint32_t expected);
 std::string describeColour(std::uint32_t rgb);
 
-// A child process that is killed if the harness dies first.
+// A child process that is killed if the harness dies first. `keepFd` stays open in it; a quiet
+// child writes no diagnostics.
 class Child {
 public:
     Child(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
-          int keepFd = -1);
+          int keepFd = -1, bool quiet = false);
     ~Child();
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;

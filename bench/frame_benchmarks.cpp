@@ -1,0 +1,192 @@
+// Frame cost at the deepest levels, side by side in one process and one GL context on a private
+// Xvfb: the program's own work (into counting stand-ins), the real frame (display + glFinish),
+// and the floor (the same vertex stream, computed beforehand, sent with the same calls). Then the
+// time from process start to the first finished frame, for the viewer and for a floor program.
+#include <benchmark/benchmark.h>
+
+#include "stand_ins.h"
+#include "viewer/frame.h"
+#include "viewer/view_state.h"
+#include "xharness.h"
+
+#include <GL/freeglut.h>
+#include <X11/Xutil.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using xharness::Clock;
+
+struct Stream {
+    GLenum mode;
+    std::vector<Point2> vertices; // four per primitive
+};
+
+Stream recordStream(int figure, int depth)
+{
+    recordedVertices.clear();
+    if (figure == FIGURE_ARROWHEAD) {
+        recordedArrowhead(SEED_TRIANGLE[0], SEED_TRIANGLE[1], SEED_TRIANGLE[2], depth);
+        return {GL_LINE_STRIP, std::move(recordedVertices)};
+    }
+    recordedCarpet(SEED_RECTANGLE[0], SEED_RECTANGLE[1], SEED_RECTANGLE[2], SEED_RECTANGLE[3], depth);
+    return {GL_POLYGON, std::move(recordedVertices)};
+}
+
+void ownWork(benchmark::State& state, int figure, int depth)
+{
+    for (auto _ : state) {
+        countedPrimitives = 0;
+        if (figure == FIGURE_ARROWHEAD) {
+            countedArrowhead(SEED_TRIANGLE[0], SEED_TRIANGLE[1], SEED_TRIANGLE[2], depth);
+        } else {
+            countedCarpet(SEED_RECTANGLE[0], SEED_RECTANGLE[1], SEED_RECTANGLE[2], SEED_RECTANGLE[3], depth);
+        }
+        benchmark::DoNotOptimize(countedPrimitives);
+    }
+    const auto rate = benchmark::Counter::kIsIterationInvariantRate;
+    state.counters["primitives/s"] = benchmark::Counter(double(countedPrimitives), rate);
+    state.counters["ns/vertex"] = benchmark::Counter(double(countedPrimitives * 4), rate | benchmark::Counter::kInvert);
+}
+
+void realFrame(benchmark::State& state, int figure, int depth)
+{
+    viewState = {figure, depth, figure == FIGURE_ARROWHEAD ? TRIANGLE_MAX_DEPTH : CARPET_MAX_DEPTH};
+    for (auto _ : state) {
+        display();
+        glFinish();
+    }
+}
+
+void floorFrame(benchmark::State& state, const Stream& stream)
+{
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        const Point2* end = stream.vertices.data() + stream.vertices.size();
+        for (const Point2* v = stream.vertices.data(); v != end; v += 4) {
+            glBegin(stream.mode);
+            glVertex2fv(&v[0].x);
+            glVertex2fv(&v[1].x);
+            glVertex2fv(&v[2].x);
+            glVertex2fv(&v[3].x);
+            glEnd();
+        }
+        glFlush();
+        glFinish();
+    }
+}
+
+// True once the first frame is on screen: blue at the centre, black on the strip's top segment
+// (the window sits at (-1, -1); the root window around it is never blue).
+bool firstFrameShown(Display* dpy)
+{
+    const Window root = DefaultRootWindow(dpy);
+    XImage* image = XGetImage(dpy, root, 249, 210, 1, 40, AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        return false;
+    }
+    bool black = false;
+    for (int y = 0; y < 8; ++y) {
+        black = black || (XGetPixel(image, 0, y) & 0xffffff) == 0;
+    }
+    const bool blue = (XGetPixel(image, 0, 39) & 0xffffff) == 0x0000ff;
+    XDestroyImage(image);
+    return black && blue;
+}
+
+void firstFrame(benchmark::State& state, const std::string& program)
+{
+    static xharness::VirtualDisplay screen; // of its own, so the benchmark's window is not on it
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        {
+            xharness::Child child({program}, {"DISPLAY=" + screen.name()});
+            while (!firstFrameShown(screen.connection())) {
+                if (Clock::now() - start > std::chrono::seconds(30)) {
+                    state.SkipWithError("no first frame within 30 s");
+                    return;
+                }
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+            state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        }
+        while (firstFrameShown(screen.connection())) { // until the window is gone again
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+}
+
+// Prints the runs as usual, then the ratios the targets are stated in, from the medians.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                medians_[run.run_name.function_name] = run.GetAdjustedRealTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::printf("\nmedians (ms)                       value    target\n");
+        ratio("arrowhead 12: real frame / floor", "real_frame/arrowhead12", "floor/arrowhead12", "<= 1.03");
+        ratio("carpet 5:     real frame / floor", "real_frame/carpet5", "floor/carpet5", "<= 1.03");
+        ratio("arrowhead 12: own work / real frame", "own_work/arrowhead12", "real_frame/arrowhead12", "< 0.03");
+        ratio("carpet 5:     own work / real frame", "own_work/carpet5", "real_frame/carpet5", "");
+        ratio("first frame:  viewer / floor program", "first_frame/viewer", "first_frame/floor", "<= 1.10");
+    }
+
+private:
+    void ratio(const char* what, const std::string& a, const std::string& b, const char* target)
+    {
+        if (medians_.count(a) != 0 && medians_.count(b) != 0) {
+            std::printf("%-40s %8.4f  %s   (%.3f / %.3f)\n", what, medians_[a] / medians_[b], target,
+                        medians_[a], medians_[b]);
+        }
+    }
+    std::map<std::string, double> medians_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    xharness::VirtualDisplay screen;
+    setenv("DISPLAY", screen.name().c_str(), 1);
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_SINGLE);
+    glutInitWindowSize(500, 500);
+    glutCreateWindow("Veldmora Assignment#1");
+    initGraphics();
+
+    static const Stream arrowhead = recordStream(FIGURE_ARROWHEAD, TRIANGLE_MAX_DEPTH);
+    static const Stream carpet = recordStream(FIGURE_CARPET, CARPET_MAX_DEPTH);
+    const auto frame = [](benchmark::internal::Benchmark* b) {
+        b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(15)->ReportAggregatesOnly();
+    };
+    frame(benchmark::RegisterBenchmark("own_work/arrowhead12", ownWork, FIGURE_ARROWHEAD, TRIANGLE_MAX_DEPTH));
+    frame(benchmark::RegisterBenchmark("own_work/carpet5", ownWork, FIGURE_CARPET, CARPET_MAX_DEPTH));
+    frame(benchmark::RegisterBenchmark("real_frame/arrowhead12", realFrame, FIGURE_ARROWHEAD, TRIANGLE_MAX_DEPTH));
+    frame(benchmark::RegisterBenchmark("floor/arrowhead12", floorFrame, arrowhead));
+    frame(benchmark::RegisterBenchmark("real_frame/carpet5", realFrame, FIGURE_CARPET, CARPET_MAX_DEPTH));
+    frame(benchmark::RegisterBenchmark("floor/carpet5", floorFrame, carpet));
+    for (const auto& [name, program] : {std::pair{"first_frame/viewer", xharness::viewerPath()},
+                                        {"first_frame/floor", std::string(FLOOR_PATH)}}) {
+        benchmark::RegisterBenchmark(name, firstFrame, program)
+            ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(15)->ReportAggregatesOnly();
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    glutExit(); // before this function's Xvfb goes away under GLUT's connection
+}
