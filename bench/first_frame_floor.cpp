@@ -1,13 +1,14 @@
 // The floor for the start-up benchmark: the viewer's own start-up, step for step, with a display
 // callback that sends the first frame's one strip from constants instead of computing it.
-#include <GL/glu.h>
+#include "viewer/frame.h"
+
 #include <GL/glut.h>
 
 namespace {
 
 const GLfloat FIRST_STRIP[4][2] = {{-1.0f, -0.58f}, {-0.5f, 0.285f}, {0.5f, 0.285f}, {1.0f, -0.58f}};
 
-void display()
+void displayFirstStrip()
 {
     glClear(GL_COLOR_BUFFER_BIT);
     glBegin(GL_LINE_STRIP);
@@ -18,7 +19,7 @@ void display()
     glFlush();
 }
 
-void mouse(int, int, int, int)
+void redrawOnMouse(int, int, int, int)
 {
     glutPostRedisplay();
 }
@@ -31,13 +32,8 @@ int main(int argc, char** argv)
     glutInitDisplayMode(GLUT_RGB | GLUT_SINGLE);
     glutInitWindowSize(500, 500);
     glutCreateWindow("Veldmora Assignment#1");
-    glutDisplayFunc(display);
-    glutMouseFunc(mouse);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(-2.0, 2.0, -2.0, 2.0);
-    glMatrixMode(GL_MODELVIEW);
-    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-    glColor3f(0.0f, 0.0f, 0.0f);
+    glutDisplayFunc(displayFirstStrip);
+    glutMouseFunc(redrawOnMouse);
+    initGraphics();
     glutMainLoop();
 }
