@@ -19,7 +19,7 @@ void displayFirstStrip()
     glFlush();
 }
 
-void redrawOnMouse(int, int, int, int)
+void redrawOnMouse(int /*button*/, int /*state*/, int /*x*/, int /*y*/)
 {
     glutPostRedisplay();
 }

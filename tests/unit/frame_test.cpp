@@ -24,7 +24,7 @@ TEST(Frame, DrawsTheSelectedFigureBetweenClearAndFlush)
             startRecording();
             display();
             const auto& calls = glRecord.calls;
-            const size_t primitives = size_t(std::pow(figure.branching, depth));
+            const auto primitives = size_t(std::pow(figure.branching, depth));
             ASSERT_EQ(calls.size(), primitives + 2);
             EXPECT_EQ(calls.front(), "glClear");
             EXPECT_EQ(calls.back(), "glFlush");

@@ -30,7 +30,7 @@ void startRecording();
 
 inline std::uint32_t floatBits(float f)
 {
-    std::uint32_t bits;
+    std::uint32_t bits = 0;
     std::memcpy(&bits, &f, sizeof bits);
     return bits;
 }

@@ -44,7 +44,8 @@ void render(xharness::ViewerSession& viewer, const std::set<int>& depths, const 
             viewer.click(LEFT, target - depth);
             depth = target;
         }
-        const std::string path = folder + "/" + figure + "-" + std::to_string(depth) + ".png";
+        std::string path = folder;
+        path += "/" + figure + "-" + std::to_string(depth) + ".png";
         viewer.settle().writePng(path);
         std::printf("%s\n", path.c_str());
     }

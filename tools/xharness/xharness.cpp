@@ -4,11 +4,12 @@
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -16,7 +17,6 @@
 #include <stdexcept>
 #include <thread>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
 namespace xharness {
@@ -34,7 +34,7 @@ void pause(milliseconds interval)
 }
 
 // Xlib's default handler ends the process; a window that vanishes mid-capture is an answer here.
-int ignoreXError(Display*, XErrorEvent*)
+int ignoreXError(Display* /*display*/, XErrorEvent* /*error*/)
 {
     return 0;
 }
@@ -53,13 +53,10 @@ std::string describeColour(std::uint32_t rgb)
 
 bool nearColour(std::uint32_t found, std::uint32_t expected)
 {
-    for (int shift : {0, 8, 16}) {
-        const int a = int((found >> shift) & 0xffu), b = int((expected >> shift) & 0xffu);
-        if (std::abs(a - b) > 3) {
-            return false;
-        }
-    }
-    return true;
+    const auto channelNear = [&](int shift) {
+        return std::abs(int((found >> shift) & 0xffu) - int((expected >> shift) & 0xffu)) <= 3;
+    };
+    return channelNear(0) && channelNear(8) && channelNear(16);
 }
 
 std::string Picture::firstDifference(const Picture& other) const
@@ -96,6 +93,7 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
              bool quiet)
 {
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& a : argv) {
         args.push_back(const_cast<char*>(a.c_str()));
     }
@@ -171,26 +169,26 @@ VirtualDisplay::VirtualDisplay(int width, int height)
     }
 }
 
-Child* VirtualDisplay::startServer(int width, int height)
+std::unique_ptr<Child> VirtualDisplay::startServer(int width, int height)
 {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         fail("pipe failed");
     }
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    auto* server = new Child({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
-                              "-nolisten", "tcp", "-noreset"},
-                             {}, fds[1], true); // it reports each display number it finds taken
+    const std::vector<std::string> argv = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                                           screen, "-nolisten", "tcp", "-noreset"};
+    // Quiet: it reports every display number it finds taken on the way to a free one.
+    auto server = std::make_unique<Child>(argv, std::vector<std::string>{}, fds[1], true);
     close(fds[1]);
     std::string number;
     pollfd readable = {fds[0], POLLIN, 0};
-    char c;
+    char c = 0;
     while (poll(&readable, 1, 15000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') {
         number += c;
     }
     close(fds[0]);
     if (number.empty()) {
-        delete server;
         fail("Xvfb did not report a display number within 15 s (is the xvfb package installed?)");
     }
     name_ = ":" + number;
@@ -202,14 +200,13 @@ VirtualDisplay::~VirtualDisplay()
     if (display_ != nullptr) {
         XCloseDisplay(display_);
     }
-    delete server_;
 }
 
 Window findWindow(Display* display, const std::string& title, milliseconds timeout)
 {
     const auto deadline = Clock::now() + timeout;
     for (;;) {
-        Window root, parent, *children = nullptr;
+        Window root = 0, parent = 0, *children = nullptr;
         unsigned count = 0;
         Window found = 0;
         if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
@@ -245,7 +242,7 @@ ViewerSession::ViewerSession(const std::vector<std::string>& args,
     std::vector<std::string> argv = wrapper;
     argv.push_back(viewerPath());
     argv.insert(argv.end(), args.begin(), args.end());
-    viewer_ = new Child(argv, {"DISPLAY=" + display_.name()});
+    viewer_ = std::make_unique<Child>(argv, std::vector<std::string>{"DISPLAY=" + display_.name()});
 
     Display* dpy = connection();
     window_ = findWindow(dpy, WINDOW_TITLE, startTimeout);
@@ -255,7 +252,7 @@ ViewerSession::ViewerSession(const std::vector<std::string>& args,
     const auto deadline = Clock::now() + startTimeout;
     for (;;) {
         XWindowAttributes a;
-        Window child;
+        Window child = 0;
         int x = -1, y = -1;
         if (XGetWindowAttributes(dpy, window_, &a) && a.map_state == IsViewable &&
             XTranslateCoordinates(dpy, window_, a.root, 0, 0, &x, &y, &child) && x == 0 && y == 0) {
@@ -268,12 +265,7 @@ ViewerSession::ViewerSession(const std::vector<std::string>& args,
     }
 }
 
-ViewerSession::~ViewerSession()
-{
-    delete viewer_;
-}
-
-Picture ViewerSession::capture()
+Picture ViewerSession::capture() const
 {
     Display* dpy = connection();
     XWindowAttributes a;
@@ -402,7 +394,7 @@ void ViewerSession::resize(int width, int height)
     XSync(connection(), False);
 }
 
-void ViewerSession::requestClose()
+void ViewerSession::requestClose() const
 {
     Display* dpy = connection();
     XEvent event = {};

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,13 +64,15 @@ class VirtualDisplay {
 public:
     explicit VirtualDisplay(int width = 1024, int height = 768);
     ~VirtualDisplay();
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
     const std::string& name() const { return name_; }
     Display* connection() const { return display_; }
 
 private:
-    Child* startServer(int width, int height);
+    std::unique_ptr<Child> startServer(int width, int height);
     std::string name_;
-    Child* server_ = nullptr;
+    std::unique_ptr<Child> server_;
     Display* display_ = nullptr;
 };
 
@@ -80,13 +83,12 @@ public:
     explicit ViewerSession(const std::vector<std::string>& args = {},
                            const std::vector<std::string>& wrapper = {},
                            milliseconds startTimeout = milliseconds(20000));
-    ~ViewerSession();
 
     Window window() const { return window_; }
     pid_t pid() const { return viewer_->pid(); }
     Display* connection() const { return display_.connection(); }
 
-    Picture capture();
+    Picture capture() const;
     // Waits until the viewer has taken in all input sent so far, finished drawing and gone idle,
     // and returns the picture it left.
     Picture settle(milliseconds timeout = milliseconds(60000));
@@ -97,7 +99,7 @@ public:
 
     void resize(int width, int height);
     // Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW).
-    void requestClose();
+    void requestClose() const;
     int waitForExit(milliseconds timeout) { return viewer_->waitForExit(timeout); }
 
 private:
@@ -110,7 +112,7 @@ private:
     void markInput();
 
     VirtualDisplay display_;
-    Child* viewer_ = nullptr;
+    std::unique_ptr<Child> viewer_;
     Window window_ = 0;
     unsigned long long switchesAtInput_ = 0;
     bool inputPending_ = false;
