@@ -1,7 +1,8 @@
 // Frame cost at the deepest levels, side by side in one process and one GL context on a private
 // Xvfb: the program's own work (into counting stand-ins), the real frame (display + glFinish),
-// and the floor (the same vertex stream, computed beforehand, sent with the same calls). Then the
-// time from process start to the first finished frame, for the viewer and for a floor program.
+// and the floor (the same vertex stream, computed beforehand, sent with the same calls, flushed
+// and finished alike). Then the time from process start to the first finished frame, for the
+// viewer and for a floor program with the same start-up. Ratios come from medians.
 #include <benchmark/benchmark.h>
 
 #include "stand_ins.h"
@@ -12,6 +13,7 @@
 #include <GL/freeglut.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -54,31 +56,59 @@ void ownWork(benchmark::State& state, int figure, int depth)
     state.counters["ns/vertex"] = benchmark::Counter(double(countedPrimitives * 4), rate | benchmark::Counter::kInvert);
 }
 
-void realFrame(benchmark::State& state, int figure, int depth)
+void drawRealFrame()
 {
-    viewState = {figure, depth, figure == FIGURE_ARROWHEAD ? TRIANGLE_MAX_DEPTH : CARPET_MAX_DEPTH};
-    for (auto _ : state) {
-        display();
-        glFinish();
-    }
+    display();
+    glFinish();
 }
 
-void floorFrame(benchmark::State& state, const Stream& stream)
+void drawFloorFrame(const Stream& stream)
 {
-    for (auto _ : state) {
-        glClear(GL_COLOR_BUFFER_BIT);
-        const Point2* end = stream.vertices.data() + stream.vertices.size();
-        for (const Point2* v = stream.vertices.data(); v != end; v += 4) {
-            glBegin(stream.mode);
-            glVertex2fv(&v[0].x);
-            glVertex2fv(&v[1].x);
-            glVertex2fv(&v[2].x);
-            glVertex2fv(&v[3].x);
-            glEnd();
-        }
-        glFlush();
-        glFinish();
+    glClear(GL_COLOR_BUFFER_BIT);
+    const Point2* end = stream.vertices.data() + stream.vertices.size();
+    for (const Point2* v = stream.vertices.data(); v != end; v += 4) {
+        glBegin(stream.mode);
+        glVertex2fv(&v[0].x);
+        glVertex2fv(&v[1].x);
+        glVertex2fv(&v[2].x);
+        glVertex2fv(&v[3].x);
+        glEnd();
     }
+    glFlush();
+    glFinish();
+}
+
+double median(std::vector<double> values)
+{
+    std::nth_element(values.begin(), values.begin() + std::ptrdiff_t(values.size() / 2), values.end());
+    return values[values.size() / 2];
+}
+
+// Real and floor frames in alternation (real, floor, floor, real, ...), so that a change in the
+// machine's load falls on both alike; reports each one's median in milliseconds.
+void pairedFrames(benchmark::State& state, int figure, int depth, const Stream* stream, int rounds)
+{
+    viewState = {figure, depth, figure == FIGURE_ARROWHEAD ? TRIANGLE_MAX_DEPTH : CARPET_MAX_DEPTH};
+    std::vector<double> real, floor;
+    const auto milliseconds = [](auto draw) {
+        const auto start = Clock::now();
+        draw();
+        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    };
+    const auto drawFloor = [stream] { drawFloorFrame(*stream); };
+    for (auto _ : state) {
+        for (int round = 0; round < rounds; ++round) {
+            if (round % 2 == 0) {
+                real.push_back(milliseconds(drawRealFrame));
+                floor.push_back(milliseconds(drawFloor));
+            } else {
+                floor.push_back(milliseconds(drawFloor));
+                real.push_back(milliseconds(drawRealFrame));
+            }
+        }
+    }
+    state.counters["real_ms"] = median(real);
+    state.counters["floor_ms"] = median(floor);
 }
 
 // True once the first frame is on screen: blue at the centre, black on the strip's top segment
@@ -127,8 +157,12 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
+            const std::string& name = run.run_name.function_name;
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                medians_[run.run_name.function_name] = run.GetAdjustedRealTime();
+                medians_[name] = run.GetAdjustedRealTime();
+            }
+            for (const auto& [counter, value] : run.counters) {
+                medians_[name + "/" + counter] = value;
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -137,11 +171,11 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\nmedians (ms)                       value    target\n");
-        ratio("arrowhead 12: real frame / floor", "real_frame/arrowhead12", "floor/arrowhead12", "<= 1.03");
-        ratio("carpet 5:     real frame / floor", "real_frame/carpet5", "floor/carpet5", "<= 1.03");
-        ratio("arrowhead 12: own work / real frame", "own_work/arrowhead12", "real_frame/arrowhead12", "< 0.03");
-        ratio("carpet 5:     own work / real frame", "own_work/carpet5", "real_frame/carpet5", "");
+        std::printf("\nfrom the medians                          ratio  target    (ms / ms)\n");
+        ratio("arrowhead 12: real frame / floor", "frames/arrowhead12/real_ms", "frames/arrowhead12/floor_ms", "<= 1.03");
+        ratio("carpet 5:     real frame / floor", "frames/carpet5/real_ms", "frames/carpet5/floor_ms", "<= 1.03");
+        ratio("arrowhead 12: own work / real frame", "own_work/arrowhead12", "frames/arrowhead12/real_ms", "<  0.03");
+        ratio("carpet 5:     own work / real frame", "own_work/carpet5", "frames/carpet5/real_ms", "");
         ratio("first frame:  viewer / floor program", "first_frame/viewer", "first_frame/floor", "<= 1.10");
     }
 
@@ -149,7 +183,7 @@ private:
     void ratio(const char* what, const std::string& a, const std::string& b, const char* target)
     {
         if (medians_.count(a) != 0 && medians_.count(b) != 0) {
-            std::printf("%-40s %8.4f  %s   (%.3f / %.3f)\n", what, medians_[a] / medians_[b], target,
+            std::printf("%-40s %7.4f  %-8s  (%.3f / %.3f)\n", what, medians_[a] / medians_[b], target,
                         medians_[a], medians_[b]);
         }
     }
@@ -176,10 +210,10 @@ int main(int argc, char** argv)
     };
     frame(benchmark::RegisterBenchmark("own_work/arrowhead12", ownWork, FIGURE_ARROWHEAD, TRIANGLE_MAX_DEPTH));
     frame(benchmark::RegisterBenchmark("own_work/carpet5", ownWork, FIGURE_CARPET, CARPET_MAX_DEPTH));
-    frame(benchmark::RegisterBenchmark("real_frame/arrowhead12", realFrame, FIGURE_ARROWHEAD, TRIANGLE_MAX_DEPTH));
-    frame(benchmark::RegisterBenchmark("floor/arrowhead12", floorFrame, arrowhead));
-    frame(benchmark::RegisterBenchmark("real_frame/carpet5", realFrame, FIGURE_CARPET, CARPET_MAX_DEPTH));
-    frame(benchmark::RegisterBenchmark("floor/carpet5", floorFrame, carpet));
+    benchmark::RegisterBenchmark("frames/arrowhead12", pairedFrames, FIGURE_ARROWHEAD, TRIANGLE_MAX_DEPTH, &arrowhead, 40)
+        ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+    benchmark::RegisterBenchmark("frames/carpet5", pairedFrames, FIGURE_CARPET, CARPET_MAX_DEPTH, &carpet, 400)
+        ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
     for (const auto& [name, program] : {std::pair{"first_frame/viewer", xharness::viewerPath()},
                                         {"first_frame/floor", std::string(FLOOR_PATH)}}) {
         benchmark::RegisterBenchmark(name, firstFrame, program)

@@ -3,7 +3,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${HEADLESS_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${HEADLESS_PACKAGES[@]}" "${CHECK_PACKAGES[@]}"
 build_project
-say "running the tests"
-ctest --test-dir "$BUILD_DIR" --output-on-failure "$@"
+say "running the tests: unit, end-to-end on a private Xvfb, sanitizers, memcheck, hardening, lint"
+ctest --test-dir "$BUILD_DIR" --output-on-failure --parallel "$(nproc)" "$@"
