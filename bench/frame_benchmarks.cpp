@@ -162,7 +162,8 @@ public:
                 medians_[name] = run.GetAdjustedRealTime();
             }
             for (const auto& [counter, value] : run.counters) {
-                medians_[name + "/" + counter] = value;
+                std::string key = name;
+                medians_[key.append("/").append(counter)] = value;
             }
         }
         ConsoleReporter::ReportRuns(runs);
