@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Makes the application icon from the program's own picture of the arrowhead at depth 5: the
-# square around the triangle, 256 x 256. Needs the gallery (scripts/gallery.sh) and ImageMagick.
+# square around the triangle, 256 x 256, with the gallery (scripts/gallery.sh) and ImageMagick.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/../scripts/common.sh"
+ensure_packages imagemagick
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$here/../scripts/gallery.sh" "$work" arrowhead=5 >/dev/null
