@@ -34,6 +34,11 @@ WEB_PACKAGES=(emscripten chromium)
 # builds and checks the Debian package.
 CHECK_PACKAGES=(valgrind clang-tidy cppcheck devscripts binutils dpkg-dev desktop-file-utils man-db)
 
+# Node.js and npm for the browser tests: the machine's own if it has them, else Debian's.
+ensure_node() {
+    command -v node >/dev/null && command -v npm >/dev/null || ensure_packages nodejs npm
+}
+
 # Configures (optimised by default) and builds the named targets, or all, in $BUILD_DIR.
 build_project() {
     say "building ${*:-everything} in $BUILD_DIR"

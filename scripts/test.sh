@@ -4,7 +4,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}" "${HEADLESS_PACKAGES[@]}" "${CHECK_PACKAGES[@]}" "${WEB_PACKAGES[@]}"
-command -v node >/dev/null && command -v npm >/dev/null || ensure_packages nodejs npm
+ensure_node
 build_project
 say "running the tests: unit, end-to-end on a private Xvfb, sanitizers, memcheck, package, hardening, lint, web"
 ctest --test-dir "$BUILD_DIR" --output-on-failure --parallel "$(nproc)" "$@"

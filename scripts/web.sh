@@ -8,7 +8,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 mode=${1:-serve}
 ensure_packages "${WEB_PACKAGES[@]}"
-command -v node >/dev/null && command -v npm >/dev/null || ensure_packages nodejs npm
+ensure_node
 # Debian's emscripten finds its node modules there, also when node itself is not Debian's.
 export NODE_PATH=/usr/share/nodejs
 
