@@ -2,31 +2,41 @@
 // the canvas back as pixels. Every wait polls with a deadline and says what it waited for.
 import { chromium } from 'playwright-core';
 import { inflateSync } from 'node:zlib';
-import { serve } from '../serve.mjs';
+import { join } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { serve, PAGE } from '../serve.mjs';
 
 export const BLUE = [0, 0, 255];
 export const BLACK = [0, 0, 0];
 
-// Starts a server for the built page and a browser, and opens the page.
-export async function openViewer(pageFolder) {
+export const BROWSER_ARGS = ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
+  '--enable-unsafe-swiftshader', '--disable-quic', '--no-first-run', '--disable-background-networking',
+  '--disable-component-update', '--disable-sync'];
+
+// Starts a server for the built page and a browser, and opens the page: over http, or straight
+// from disk with fromDisk. Every console warning or error and every page error is kept in
+// problems. context holds playwright's device options (a phone, a pixel ratio).
+export async function openViewer(pageFolder, { fromDisk = false, context = {}, args = [] } = {}) {
   const server = await serve(pageFolder);
   const browser = await chromium.launch({
-    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader', '--disable-quic',
-      '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args: [...BROWSER_ARGS, ...args],
   });
-  const page = await browser.newPage();
-  const errors = [];
-  page.on('pageerror', (error) => errors.push(error.stack ?? String(error)));
-  await page.goto(`http://127.0.0.1:${server.address().port}/`);
-  await page.waitForFunction(() => typeof Module !== 'undefined' && Module.ctx, null, { timeout: 30000 });
+  const page = await (await browser.newContext(context)).newPage();
+  const problems = [];
+  page.on('pageerror', (error) => problems.push(error.stack ?? String(error)));
+  page.on('console', (message) => {
+    if (message.type() === 'warning' || message.type() === 'error') problems.push(message.text());
+  });
+  await page.goto(fromDisk ? pathToFileURL(join(pageFolder, PAGE)).href : `http://127.0.0.1:${server.address().port}/`);
+  await page.waitForFunction(() => typeof Module !== 'undefined' && (Module.ctx || Module.noInitialRun),
+    null, { timeout: 30000 });
   await page.evaluate(() => {
-    window.framesDrawn = [];
-    Module.onFrameDrawn = (start) => window.framesDrawn.push({ start, end: performance.now() });
+    window.framesDrawn = 0;
+    Module.onFrameDrawn = () => ++window.framesDrawn;
   });
   const canvas = page.locator('#canvas');
   return {
-    page, canvas, errors,
+    page, canvas, problems,
     async close() {
       await browser.close();
       await new Promise((done) => server.close(done));
@@ -36,7 +46,12 @@ export async function openViewer(pageFolder) {
         await canvas.click({ button, position: { x, y } });
       }
     },
-    frameCount: () => page.evaluate(() => window.framesDrawn.length),
+    // The page's own buttons (Deeper, Shallower, Other figure), clicked or tapped.
+    async press(name, count = 1) {
+      const button = page.getByRole('button', { name, exact: true });
+      for (let i = 0; i < count; ++i) await (context.hasTouch ? button.tap() : button.click());
+    },
+    frameCount: () => page.evaluate(() => window.framesDrawn),
     async picture() {
       return decodePng(await canvas.screenshot());
     },

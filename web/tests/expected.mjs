@@ -6,7 +6,7 @@ const BLACK = [0, 0, 0];
 const mid = (a, b) => [(a[0] + b[0]) / 2, (a[1] + b[1]) / 2];
 const toWindow = (picture, [x, y]) => [(x + 2) / 4 * picture.width, (2 - y) / 4 * picture.height];
 
-function arrowheadSegments(p, q, r, depth, out = []) {
+export function arrowheadSegments(p, q, r, depth, out = []) {
   if (depth === 0) {
     const a = mid(p, r), b = mid(q, r);
     out.push([p, a], [a, b], [b, q]);
@@ -71,3 +71,35 @@ export function carpetMismatch(picture, depth) {
   }
   return null;
 }
+
+// Null when the two pictures agree up to rasterisation: every pixel that differs has a pixel of
+// its colour within 2 px in the other picture. Else the first pixel that breaks this.
+export function nearlySame(a, b) {
+  if (a.width !== b.width || a.height !== b.height) return `sizes ${a.width}x${a.height} and ${b.width}x${b.height}`;
+  const within2 = (picture, x, y, wanted) => {
+    for (let dy = -2; dy <= 2; ++dy) {
+      for (let dx = -2; dx <= 2; ++dx) {
+        const u = x + dx, v = y + dy;
+        if (u >= 0 && v >= 0 && u < picture.width && v < picture.height && near(picture.at(u, v), wanted)) return true;
+      }
+    }
+    return false;
+  };
+  for (let y = 0; y < a.height; ++y) {
+    for (let x = 0; x < a.width; ++x) {
+      const [ca, cb] = [a.at(x, y), b.at(x, y)];
+      if (near(ca, cb)) continue;
+      if (!within2(b, x, y, ca) || !within2(a, x, y, cb)) return `pixel (${x}, ${y}) is ${ca} in one, ${cb} in the other, with no match within 2 px`;
+    }
+  }
+  return null;
+}
+
+// Pixels neither blue nor black: a picture scaled to the screen shows them along every edge.
+export const blendedPixels = (picture) => {
+  let count = 0;
+  for (let y = 0; y < picture.height; ++y) {
+    for (let x = 0; x < picture.width; ++x) count += !near(picture.at(x, y), BLUE) && !near(picture.at(x, y), BLACK);
+  }
+  return count;
+};

@@ -1,38 +1,98 @@
-// Frame times of the web build in headless Chromium with software WebGL, at the deepest level of
-// each figure: from the frame's first primitive until its pixels are finished (a one-pixel
-// readPixels waits for the GPU), the median of several frames.
+// Frame times of the web page in headless Chromium with software WebGL, against the floor: raw
+// WebGL1 in a page of its own in the same browser, with the same context attributes, sending
+// the same primitives precomputed (GL_LINES for the arrowhead at 12, GL_TRIANGLES for the carpet
+// at 5). A frame runs from the start of the display callback to finished pixels (a one-pixel
+// readPixels waits for them); viewer and floor frames alternate, and the medians are compared.
 //   PAGE_DIR=build/web/web node frame-times.mjs
 import { openViewer } from './browser.mjs';
+import { arrowheadSegments } from './expected.mjs';
 
-const FRAMES = 9;
+// Frames of each kind per figure; the carpet's are short and want more to settle their median.
+const FRAMES = { 'arrowhead 12': 21, 'carpet 5': 61 };
 const viewer = await openViewer(process.env.PAGE_DIR);
-await viewer.page.evaluate(() => {
-  Module.onFrameDrawn = (start) => {
-    Module.ctx.readPixels(0, 0, 1, 1, Module.ctx.RGBA, Module.ctx.UNSIGNED_BYTE, new Uint8Array(4));
-    window.framesDrawn.push({ start, end: performance.now() });
+const floor = await viewer.page.context().newPage();
+await floor.setContent('<canvas width="500" height="500"></canvas>');
+await floor.evaluate((attributes) => {
+  const gl = document.querySelector('canvas').getContext('webgl', attributes);
+  const compile = (type, source) => {
+    const shader = gl.createShader(type);
+    gl.shaderSource(shader, source);
+    gl.compileShader(shader);
+    return shader;
   };
+  const program = gl.createProgram();
+  gl.attachShader(program, compile(gl.VERTEX_SHADER, 'attribute vec2 position; uniform mat4 transform;' +
+    'void main() { gl_Position = transform * vec4(position, 0.0, 1.0); }'));
+  gl.attachShader(program, compile(gl.FRAGMENT_SHADER,
+    'precision mediump float; uniform vec4 colour; void main() { gl_FragColor = colour; }'));
+  gl.bindAttribLocation(program, 0, 'position');
+  gl.linkProgram(program);
+  gl.useProgram(program);
+  gl.uniformMatrix4fv(gl.getUniformLocation(program, 'transform'), false,
+    [0.5, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1]);
+  gl.uniform4f(gl.getUniformLocation(program, 'colour'), 0, 0, 0, 1);
+  gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+  gl.enableVertexAttribArray(0);
+  gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 8, 0);
+  gl.clearColor(0, 0, 1, 1);
+  window.floorFrame = (vertices, mode) => {
+    const start = performance.now();
+    gl.clear(gl.COLOR_BUFFER_BIT);
+    gl.bufferData(gl.ARRAY_BUFFER, vertices, gl.STREAM_DRAW);
+    gl.drawArrays(gl[mode], 0, vertices.length / 2);
+    gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
+    return performance.now() - start;
+  };
+}, await viewer.page.evaluate(() => Module.ctx.getContextAttributes()));
+
+// The display callback called as GLUT calls it, then one pixel read back.
+const viewerFrame = () => viewer.page.evaluate(() => {
+  const start = performance.now();
+  wasmTable.get(GLUT.displayFunc)();
+  Module.ctx.readPixels(0, 0, 1, 1, Module.ctx.RGBA, Module.ctx.UNSIGNED_BYTE, new Uint8Array(4));
+  return performance.now() - start;
 });
 
-// At the ceiling a left press changes nothing but still redraws: one more frame to time.
-async function medianFrame(figure) {
-  const times = [];
-  while (times.length < FRAMES) {
-    const before = await viewer.frameCount();
-    await viewer.click('left');
-    await viewer.page.waitForFunction((n) => window.framesDrawn.length > n, before, { timeout: 60000 });
-    const frame = await viewer.page.evaluate(() => window.framesDrawn.at(-1));
-    times.push(frame.end - frame.start);
+// Lets a page present its last frame, so that no frame is timed while the other's is composited.
+const presented = (page) => page.evaluate(() => new Promise((done) =>
+  requestAnimationFrame(() => requestAnimationFrame(done))));
+
+const median = (times) => times.sort((a, b) => a - b)[times.length >> 1];
+
+async function compare(name, mode, vertices) {
+  const bytes = Buffer.from(new Float32Array(vertices.flat(Infinity)).buffer).toString('base64');
+  await floor.evaluate(([data, m]) => {
+    window.floorData = new Float32Array(Uint8Array.from(atob(data), (c) => c.charCodeAt(0)).buffer);
+    window.floorMode = m;
+  }, [bytes, mode]);
+  const ours = [], raw = [];
+  for (let i = 0; i < FRAMES[name]; ++i) {
+    ours.push(await viewerFrame());
+    await presented(viewer.page);
+    raw.push(await floor.evaluate(() => window.floorFrame(window.floorData, window.floorMode)));
+    await presented(floor);
   }
-  times.sort((a, b) => a - b);
-  console.log(`${figure}: median ${times[FRAMES >> 1].toFixed(1)} ms over ${FRAMES} frames ` +
-              `(fastest ${times[0].toFixed(1)}, slowest ${times.at(-1).toFixed(1)})`);
+  const [o, r] = [median(ours), median(raw)];
+  console.log(`${name}: page ${o.toFixed(1)} ms, floor ${r.toFixed(1)} ms, page/floor ${(o / r).toFixed(3)} ` +
+              `(medians of ${FRAMES[name]} alternating frames)`);
 }
 
+// The carpet's kept cells, each as its four corners.
+function carpetQuads([p0, p1, p2, p3], depth) {
+  if (depth === 0) return [[p0, p1, p2, p3]];
+  const at = (u, v) => [p0[0] + (p1[0] - p0[0]) * u / 3, p0[1] + (p3[1] - p0[1]) * v / 3];
+  const cells = [[0, 0], [1, 0], [2, 0], [2, 1], [2, 2], [1, 2], [0, 2], [0, 1]];
+  return cells.flatMap(([u, v]) =>
+    carpetQuads([at(u, v), at(u + 1, v), at(u + 1, v + 1), at(u, v + 1)], depth - 1));
+}
+
+const A = [-1, -0.58], B = [1, -0.58], C = [0, 1.15];
 await viewer.click('left', 12);
 await viewer.settle();
-await medianFrame('arrowhead 12');
+await compare('arrowhead 12', 'LINES', arrowheadSegments(A, B, C, 12));
 await viewer.click('middle');
 await viewer.click('left', 5);
 await viewer.settle();
-await medianFrame('carpet 5');
+await compare('carpet 5', 'TRIANGLES',
+  carpetQuads([A, B, [1, 1.15], [-1, 1.15]], 5).map(([a, b, c, d]) => [a, b, c, a, c, d]));
 await viewer.close();

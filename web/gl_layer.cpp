@@ -1,0 +1,246 @@
+// The browser's OpenGL: exactly the GL and GLU calls the program makes, on WebGL with one tiny
+// shader, standing where a desktop driver stands. The program still calls glBegin/glVertex2fv/
+// glEnd once per primitive; the layer turns the primitives into GL_LINES and GL_TRIANGLES as they
+// arrive and draws them together when the colour changes, the frame is cleared over or flushed.
+#define GL_GLEXT_PROTOTYPES
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+#include <emscripten.h>
+
+#include <algorithm>
+#include <vector>
+
+extern "C" {
+// WebGL's own clear, under the names Emscripten keeps for code that defines glClear itself.
+void emscripten_glClear(GLbitfield mask);
+void emscripten_glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha);
+}
+
+namespace {
+
+struct Vertex {
+    GLfloat x, y;
+};
+
+// Column-major 4 x 4, as OpenGL keeps its matrices.
+struct Matrix {
+    GLfloat m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+};
+
+Matrix operator*(const Matrix& a, const Matrix& b)
+{
+    Matrix product;
+    for (int column = 0; column < 4; ++column) {
+        for (int row = 0; row < 4; ++row) {
+            GLfloat sum = 0;
+            for (int k = 0; k < 4; ++k) {
+                sum += a.m[k * 4 + row] * b.m[column * 4 + k];
+            }
+            product.m[column * 4 + row] = sum;
+        }
+    }
+    return product;
+}
+
+// A frame's vertices of one kind, kept from frame to frame; grows only when a frame needs more.
+class VertexArray {
+public:
+    // Room for n more vertices, to be written at once.
+    Vertex* extend(std::size_t n)
+    {
+        if (size_ + n > storage_.size()) {
+            storage_.resize(std::max(2 * storage_.size(), size_ + n));
+        }
+        Vertex* at = storage_.data() + size_;
+        size_ += n;
+        return at;
+    }
+    const Vertex* data() const { return storage_.data(); }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    void clear() { size_ = 0; }
+
+private:
+    std::vector<Vertex> storage_;
+    std::size_t size_ = 0;
+};
+
+struct Layer {
+    Matrix projection, modelview;
+    Matrix* current = &modelview; // GL starts in GL_MODELVIEW
+    GLfloat colour[4] = {1, 1, 1, 1};
+
+    GLenum mode = 0;               // of the primitive between glBegin and glEnd
+    unsigned count = 0;            // its vertices so far
+    Vertex first{}, previous{};
+    VertexArray lines;             // two vertices a segment
+    VertexArray triangles;         // three vertices a triangle
+
+    GLuint program = 0, buffer = 0;
+    GLint transform = -1, colourUniform = -1;
+};
+
+Layer layer;
+
+constexpr GLuint POSITION = 0;
+
+GLuint compile(GLenum type, const char* source)
+{
+    const GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    return shader;
+}
+
+void createProgram()
+{
+    layer.program = glCreateProgram();
+    glAttachShader(layer.program, compile(GL_VERTEX_SHADER, R"(
+        attribute vec2 position;
+        uniform mat4 transform;
+        void main() { gl_Position = transform * vec4(position, 0.0, 1.0); })"));
+    glAttachShader(layer.program, compile(GL_FRAGMENT_SHADER, R"(
+        precision mediump float;
+        uniform vec4 colour;
+        void main() { gl_FragColor = colour; })"));
+    glBindAttribLocation(layer.program, POSITION, "position");
+    glLinkProgram(layer.program);
+    layer.transform = glGetUniformLocation(layer.program, "transform");
+    layer.colourUniform = glGetUniformLocation(layer.program, "colour");
+    glGenBuffers(1, &layer.buffer);
+}
+
+void drawArrays(GLenum mode, VertexArray& vertices)
+{
+    if (vertices.empty()) {
+        return;
+    }
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(Vertex)), vertices.data(),
+                 GL_STREAM_DRAW);
+    glDrawArrays(mode, 0, GLsizei(vertices.size()));
+    vertices.clear();
+}
+
+// Draws what has been collected. Everything collected is in one colour, so drawing the
+// triangles before the lines shows what drawing the primitives in their order shows.
+void drawCollected()
+{
+    if (layer.lines.empty() && layer.triangles.empty()) {
+        return;
+    }
+    if (layer.program == 0) {
+        createProgram();
+    }
+    glUseProgram(layer.program);
+    glUniformMatrix4fv(layer.transform, 1, GL_FALSE, (layer.projection * layer.modelview).m);
+    glUniform4fv(layer.colourUniform, 1, layer.colour);
+    glBindBuffer(GL_ARRAY_BUFFER, layer.buffer);
+    glEnableVertexAttribArray(POSITION);
+    glVertexAttribPointer(POSITION, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
+    drawArrays(GL_TRIANGLES, layer.triangles);
+    drawArrays(GL_LINES, layer.lines);
+}
+
+// A page that counts frames sets Module.onFrameDrawn.
+EM_JS(void, reportFrameDrawn, (), {
+    if (Module['onFrameDrawn']) {
+        Module['onFrameDrawn']();
+    }
+});
+
+} // namespace
+
+extern "C" {
+
+void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha)
+{
+    emscripten_glClearColor(red, green, blue, alpha);
+}
+
+// Whatever was collected would be cleared over at once, so it is dropped undrawn.
+void glClear(GLbitfield mask)
+{
+    if ((mask & GL_COLOR_BUFFER_BIT) != 0) {
+        layer.lines.clear();
+        layer.triangles.clear();
+    }
+    emscripten_glClear(mask);
+}
+
+void glColor3f(GLfloat red, GLfloat green, GLfloat blue)
+{
+    const GLfloat colour[4] = {red, green, blue, 1};
+    if (std::equal(colour, colour + 4, layer.colour)) {
+        return;
+    }
+    drawCollected();
+    std::copy(colour, colour + 4, layer.colour);
+}
+
+void glMatrixMode(GLenum mode)
+{
+    if (mode == GL_PROJECTION || mode == GL_MODELVIEW) {
+        drawCollected(); // drawn with the matrices they were sent under
+        layer.current = mode == GL_PROJECTION ? &layer.projection : &layer.modelview;
+    }
+}
+
+void glLoadIdentity()
+{
+    drawCollected();
+    *layer.current = Matrix{};
+}
+
+void gluOrtho2D(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top)
+{
+    drawCollected();
+    Matrix ortho;
+    ortho.m[0] = GLfloat(2 / (right - left));
+    ortho.m[5] = GLfloat(2 / (top - bottom));
+    ortho.m[10] = -1;
+    ortho.m[12] = GLfloat(-(right + left) / (right - left));
+    ortho.m[13] = GLfloat(-(top + bottom) / (top - bottom));
+    *layer.current = *layer.current * ortho;
+}
+
+void glBegin(GLenum mode)
+{
+    layer.mode = mode;
+    layer.count = 0;
+}
+
+// Each vertex completes a segment of a line strip from its second vertex on, and a triangle of
+// a polygon's fan from its third; nothing waits for glEnd.
+void glVertex2fv(const GLfloat* v)
+{
+    const Vertex vertex{v[0], v[1]};
+    if (layer.mode == GL_LINE_STRIP && layer.count >= 1) {
+        Vertex* out = layer.lines.extend(2);
+        out[0] = layer.previous;
+        out[1] = vertex;
+    } else if (layer.mode == GL_POLYGON && layer.count >= 2) {
+        Vertex* out = layer.triangles.extend(3);
+        out[0] = layer.first;
+        out[1] = layer.previous;
+        out[2] = vertex;
+    }
+    if (layer.count == 0) {
+        layer.first = vertex;
+    }
+    layer.previous = vertex;
+    ++layer.count;
+}
+
+void glEnd()
+{
+    layer.mode = 0;
+}
+
+void glFlush()
+{
+    drawCollected();
+    reportFrameDrawn();
+}
+
+} // extern "C"

@@ -1,0 +1,92 @@
+// GLUT's window on a web page, in place of Emscripten's own window handling: the canvas keeps
+// the window's size in CSS pixels (less on a narrow screen, always square) with a backing store in
+// device pixels, and only input meant for the picture reaches the mouse callback, as under X:
+// presses on the canvas, the release of a press that began there wherever it ends, wheel turns
+// over it, and the page's Deeper, Shallower and Other figure buttons (data-glut-button).
+mergeInto(LibraryManager.library, {
+  glutInit__deps: ['$GLUT', 'glutPostRedisplay'],
+  glutInit: function(argcp, argv) {
+    GLUT.initTime = Date.now();
+    var canvas = Module['canvas'];
+    var GLUT_DOWN = 0, GLUT_UP = 1;
+    // DOM buttons 0 to 2 are GLUT's left, middle and right; back and forward are X's 8 and 9.
+    var glutButton = function(domButton) { return domButton < 3 ? domButton : domButton + 4; };
+    // The position in window pixels (CSS pixels of the canvas); the program does not read it.
+    var send = function(button, state, clientX, clientY) {
+      if (!GLUT.mouseFunc) return;
+      var box = canvas.getBoundingClientRect();
+      {{{ makeDynCall('viiii', 'GLUT.mouseFunc') }}}(button, state, Math.floor(clientX - box.left),
+                                                     Math.floor(clientY - box.top));
+    };
+
+    var held = 0; // DOM buttons whose press began on the canvas
+    canvas.addEventListener('mousedown', function(event) {
+      event.preventDefault(); // no text selection, no middle-button autoscroll
+      held |= 1 << event.button;
+      send(glutButton(event.button), GLUT_DOWN, event.clientX, event.clientY);
+    });
+    window.addEventListener('mouseup', function(event) {
+      if (held & (1 << event.button)) {
+        held &= ~(1 << event.button);
+        send(glutButton(event.button), GLUT_UP, event.clientX, event.clientY);
+      }
+    }, true);
+    // As under X, a notch is a press and a release of button 3 (up), 4 (down), 5 (left) or 6
+    // (right). The page still scrolls: the program makes nothing of the wheel.
+    canvas.addEventListener('wheel', function(event) {
+      var buttons = [];
+      if (event.deltaY) buttons.push(event.deltaY < 0 ? 3 : 4);
+      if (event.deltaX) buttons.push(event.deltaX < 0 ? 5 : 6);
+      buttons.forEach(function(button) {
+        send(button, GLUT_DOWN, event.clientX, event.clientY);
+        send(button, GLUT_UP, event.clientX, event.clientY);
+      });
+    }, { passive: true });
+    canvas.addEventListener('contextmenu', function(event) { event.preventDefault(); });
+
+    document.querySelectorAll('[data-glut-button]').forEach(function(control) {
+      var button = Number(control.dataset['glutButton']);
+      control.addEventListener('click', function() {
+        var box = canvas.getBoundingClientRect();
+        var x = box.left + box.width / 2, y = box.top + box.height / 2;
+        send(button, GLUT_DOWN, x, y);
+        send(button, GLUT_UP, x, y);
+      });
+    });
+
+    // The backing store follows the canvas's size in device pixels, and GLUT's default reshape
+    // gives the whole of it to the picture. The device-pixel box is watched, so that a zoom or
+    // another screen is seen too, but the size is worked out from CSS pixels: emulated pixel
+    // ratios do not scale the device-pixel box.
+    new ResizeObserver(function(entries) {
+      var box = entries[0].contentRect;
+      var width = Math.round(box.width * devicePixelRatio);
+      var height = Math.round(box.height * devicePixelRatio);
+      if (width === canvas.width && height === canvas.height) return;
+      canvas.width = width;
+      canvas.height = height;
+      if (Module.ctx) {
+        Module.ctx.viewport(0, 0, width, height);
+        _glutPostRedisplay();
+      }
+    }).observe(canvas, { box: 'device-pixel-content-box' });
+  },
+
+  glutInitWindowSize__deps: ['$GLUT'],
+  glutInitWindowSize: function(width, height) {
+    var canvas = Module['canvas'];
+    GLUT.initWindowWidth = width;
+    GLUT.initWindowHeight = height;
+    canvas.style.width = width + 'px';
+    canvas.style.aspectRatio = width + ' / ' + height;
+    canvas.width = Math.round(width * devicePixelRatio);
+    canvas.height = Math.round(height * devicePixelRatio);
+  },
+
+  // The first frame; the canvas already has its size.
+  glutMainLoop__deps: ['glutPostRedisplay'],
+  glutMainLoop: function() {
+    _glutPostRedisplay();
+    throw 'unwind';
+  },
+});
