@@ -17,7 +17,7 @@ release=$BUILD_DIR/release
 rm -rf "$release"
 mkdir -p "$release"
 say "writing the release of sierpinski-viewer $version into $release"
-git -C "$ROOT" archive --format=tar --prefix="sierpinski-viewer-$version/" HEAD |
+git -C "$ROOT" -c tar.umask=0022 archive --format=tar --prefix="sierpinski-viewer-$version/" HEAD |
     gzip -9n >"$release/sierpinski-viewer-$version.tar.gz"
 cp "$deb" "$release/"
 cp "$page" "$release/sierpinski-viewer-$version.html"
