@@ -82,7 +82,6 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Opens one window and draws, black on blue, the Sierpinski arrowhead curve or
 the Sierpinski carpet. The left mouse button goes one level deeper, the right
 one shallower, the middle one switches figure.")
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -11,24 +11,25 @@ mergeInto(LibraryManager.library, {
     var GLUT_DOWN = 0, GLUT_UP = 1;
     // DOM buttons 0 to 2 are GLUT's left, middle and right; back and forward are X's 8 and 9.
     var glutButton = function(domButton) { return domButton < 3 ? domButton : domButton + 4; };
-    // The position in window pixels (CSS pixels of the canvas); the program does not read it.
-    var send = function(button, state, clientX, clientY) {
-      if (!GLUT.mouseFunc) return;
+    var send = function(button, state, x, y) {
+      if (GLUT.mouseFunc) {{{ makeDynCall('viiii', 'GLUT.mouseFunc') }}}(button, state, x, y);
+    };
+    // The pointer in window pixels (CSS pixels of the canvas); the program does not read it.
+    var sendAt = function(button, state, event) {
       var box = canvas.getBoundingClientRect();
-      {{{ makeDynCall('viiii', 'GLUT.mouseFunc') }}}(button, state, Math.floor(clientX - box.left),
-                                                     Math.floor(clientY - box.top));
+      send(button, state, Math.floor(event.clientX - box.left), Math.floor(event.clientY - box.top));
     };
 
     var held = 0; // DOM buttons whose press began on the canvas
     canvas.addEventListener('mousedown', function(event) {
       event.preventDefault(); // no text selection, no middle-button autoscroll
       held |= 1 << event.button;
-      send(glutButton(event.button), GLUT_DOWN, event.clientX, event.clientY);
+      sendAt(glutButton(event.button), GLUT_DOWN, event);
     });
     window.addEventListener('mouseup', function(event) {
       if (held & (1 << event.button)) {
         held &= ~(1 << event.button);
-        send(glutButton(event.button), GLUT_UP, event.clientX, event.clientY);
+        sendAt(glutButton(event.button), GLUT_UP, event);
       }
     }, true);
     // As under X, a notch is a press and a release of button 3 (up), 4 (down), 5 (left) or 6
@@ -38,17 +39,17 @@ mergeInto(LibraryManager.library, {
       if (event.deltaY) buttons.push(event.deltaY < 0 ? 3 : 4);
       if (event.deltaX) buttons.push(event.deltaX < 0 ? 5 : 6);
       buttons.forEach(function(button) {
-        send(button, GLUT_DOWN, event.clientX, event.clientY);
-        send(button, GLUT_UP, event.clientX, event.clientY);
+        sendAt(button, GLUT_DOWN, event);
+        sendAt(button, GLUT_UP, event);
       });
     }, { passive: true });
     canvas.addEventListener('contextmenu', function(event) { event.preventDefault(); });
 
     document.querySelectorAll('[data-glut-button]').forEach(function(control) {
       var button = Number(control.dataset['glutButton']);
+      // At the middle of the window, as a click of that button there would be.
       control.addEventListener('click', function() {
-        var box = canvas.getBoundingClientRect();
-        var x = box.left + box.width / 2, y = box.top + box.height / 2;
+        var x = Math.floor(canvas.clientWidth / 2), y = Math.floor(canvas.clientHeight / 2);
         send(button, GLUT_DOWN, x, y);
         send(button, GLUT_UP, x, y);
       });

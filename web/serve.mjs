@@ -10,7 +10,7 @@ export const PAGE = 'sierpinski-viewer.html';
 
 // The status and body for a request path, as sent: malformed percent-encoding is the client's
 // fault (400), and every path but the page's is not found (404), whatever it points at.
-async function answer(method, target) {
+function answer(method, target) {
   if (method !== 'GET' && method !== 'HEAD') return [405, 'only GET and HEAD\n'];
   let path;
   try {
@@ -25,7 +25,7 @@ async function answer(method, target) {
 export function serve(folder, port = 0) {
   const page = join(resolve(folder), PAGE);
   const server = createServer(async (request, response) => {
-    const [status, message] = await answer(request.method, request.url);
+    const [status, message] = answer(request.method, request.url);
     try {
       const body = status === 200 ? await readFile(page) : message;
       response.writeHead(status, { 'Content-Type': status === 200 ? 'text/html; charset=utf-8' : 'text/plain' });

@@ -117,7 +117,8 @@ describe('in a desktop browser', () => {
     const { page } = viewer;
     const box = await viewer.canvas.boundingBox();
     const drawsAfter = async (action) => {
-      const before = await viewer.settle() && await viewer.frameCount();
+      await viewer.settle();
+      const before = await viewer.frameCount();
       await action();
       await viewer.settle();
       return await viewer.frameCount() - before;
