@@ -1,18 +1,34 @@
-# Install rules for the viewer alone (not the tests or tools), and a Debian package made by CPack,
-# its dependencies computed by dpkg-shlibdeps from the executable's shared libraries. The version
-# comes from project(); the dates in the manual page and the metainfo, and the times in the
-# package, come from SOURCE_DATE_EPOCH, by default the time of the last commit, so that the same
-# sources give the same package byte for byte.
+# Install rules for the viewer alone (not the tests or tools), and its Debian and RPM packages made
+# by CPack, their dependencies worked out from the executable's shared libraries (dpkg-shlibdeps,
+# rpmbuild). The version comes from project(); the dates in the manual page and the metainfo, and
+# the times in the packages, come from SOURCE_DATE_EPOCH, by default the time of the last commit,
+# so that the same sources give the same packages byte for byte.
 include(GNUInstallDirs)
 
+# The last commit's time: from git where the sources are a checkout of this repository (never of
+# one that merely encloses them), else from packaging/commit-time, which `git archive` fills in for
+# a source release, so that unpacking it (with tar -m, say) cannot change it.
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
 else()
-  execute_process(COMMAND git -C ${PROJECT_SOURCE_DIR} log -1 --format=%ct
-                  OUTPUT_VARIABLE SOURCE_DATE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE
-                  RESULT_VARIABLE no_git ERROR_QUIET)
-  if(no_git OR NOT SOURCE_DATE_EPOCH)
-    # A source release has no history, but its files carry the time of the commit it was made of.
+  set(SOURCE_DATE_EPOCH "")
+  execute_process(COMMAND git -C ${PROJECT_SOURCE_DIR} rev-parse --show-toplevel
+                  OUTPUT_VARIABLE git_top OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE no_git ERROR_QUIET)
+  if(NOT no_git)
+    file(REAL_PATH "${git_top}" git_top)
+    file(REAL_PATH "${PROJECT_SOURCE_DIR}" source_top)
+    if(git_top STREQUAL source_top)
+      execute_process(COMMAND git -C ${PROJECT_SOURCE_DIR} log -1 --format=%ct
+                      OUTPUT_VARIABLE SOURCE_DATE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    endif()
+  endif()
+  if(NOT SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
+    file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/commit-time SOURCE_DATE_EPOCH LIMIT_COUNT 1)
+  endif()
+  if(NOT SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
+    message(WARNING "Neither a git checkout of this project nor a source release made by git archive: "
+                    "the packages take their dates from CMakeLists.txt's modification time. "
+                    "Set SOURCE_DATE_EPOCH to choose them.")
     file(TIMESTAMP ${PROJECT_SOURCE_DIR}/CMakeLists.txt SOURCE_DATE_EPOCH "%s" UTC)
   endif()
 endif()
@@ -54,8 +70,12 @@ install(CODE "
   endif()" COMPONENT viewer)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/sierpinski-viewer.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT viewer)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/sierpinski-viewer.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps COMPONENT viewer)
+foreach(size 48 256)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/icons/sierpinski-viewer-${size}.png RENAME sierpinski-viewer.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps COMPONENT viewer)
+endforeach()
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/icons/sierpinski-viewer.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT viewer)
 install(FILES ${packaging}/sierpinski-viewer.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT viewer)
 install(FILES ${packaging}/${APPSTREAM_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT viewer)
@@ -67,32 +87,71 @@ install(FILES ${packaging}/changelog.Debian.gz DESTINATION ${CMAKE_INSTALL_DATAD
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides RENAME sierpinski-viewer
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT debian EXCLUDE_FROM_ALL)
 
-# Takes away what the last `cmake --install` put in place, listed in install_manifest.txt.
-add_custom_target(uninstall
-  COMMAND ${CMAKE_COMMAND} -DMANIFEST=${CMAKE_BINARY_DIR}/install_manifest.txt
-          -P ${CMAKE_CURRENT_LIST_DIR}/uninstall.cmake
-  COMMENT "Removing the files listed in install_manifest.txt")
+# What `cmake --install` put in place, one path a line, for the uninstall target. CMake's own
+# install_manifest.txt is a CMake list written an element a line, which breaks a path with ';' in
+# two; here the paths are cut apart only where the next one begins with the install prefix.
+# CPack's installs leave it alone: they install the viewer and debian components only.
+install(CODE "set(INSTALLED_FILES \"${CMAKE_BINARY_DIR}/installed_files.txt\")" COMPONENT manifest)
+install(CODE [[
+  string(LENGTH "$ENV{DESTDIR}" destdir_length)
+  list(JOIN CMAKE_INSTALL_MANIFEST_FILES ";" joined)
+  string(REPLACE ";$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/" "\n${CMAKE_INSTALL_PREFIX}/" paths "${joined}")
+  string(SUBSTRING "${paths}" ${destdir_length} -1 paths)
+  file(WRITE "${INSTALLED_FILES}" "${paths}\n")
+]] COMPONENT manifest)
 
+# Takes away what the last `cmake --install` put in place, listed in installed_files.txt.
+add_custom_target(uninstall
+  COMMAND ${CMAKE_COMMAND} -DMANIFEST=${CMAKE_BINARY_DIR}/installed_files.txt
+          -P ${CMAKE_CURRENT_LIST_DIR}/uninstall.cmake
+  COMMENT "Removing the files listed in installed_files.txt" VERBATIM)
+
+# Installing (and so cpack) builds nothing by itself: scripts/package.sh builds just what the
+# packages hold, on every core, rather than every target of the project on one.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sierpinski-viewer)
 set(CPACK_PACKAGE_VENDOR Veldmora)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "viewer of the Sierpinski arrowhead curve and carpet, steered with the mouse")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Opens one window and draws, black on blue, the Sierpinski arrowhead curve or
-the Sierpinski carpet. The left mouse button goes one level deeper, the right
-one shallower, the middle one switches figure.")
+    "Opens one window and draws, black on blue, the Sierpinski arrowhead curve
+built inside a triangle, as open line strips (depth 0 to 12), or the Sierpinski
+carpet, built on a rectangle, as filled quadrilaterals (depth 0 to 5). The left
+mouse button goes one level deeper, the right one shallower, the middle one
+switches figure.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The RPM: the same files less the Debian-only ones (see cpack_options.cmake), owning only its own
+# folder, with the times of SOURCE_DATE_EPOCH and no build host or build-id links in it.
+set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+set(CPACK_RPM_PACKAGE_RELEASE 1)
+set(CPACK_RPM_PACKAGE_LICENSE MIT)
+set(CPACK_RPM_PACKAGE_GROUP "Amusements/Graphics")
+set(CPACK_RPM_PACKAGE_SUMMARY "Viewer of the Sierpinski arrowhead curve and carpet, steered with the mouse")
+set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_RPM_PACKAGE_AUTOREQ ON)
+set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
+    /usr/share/applications /usr/share/icons /usr/share/icons/hicolor
+    /usr/share/icons/hicolor/48x48 /usr/share/icons/hicolor/48x48/apps
+    /usr/share/icons/hicolor/256x256 /usr/share/icons/hicolor/256x256/apps
+    /usr/share/icons/hicolor/scalable /usr/share/icons/hicolor/scalable/apps
+    /usr/share/man /usr/share/man/man1 /usr/share/metainfo /usr/share/doc)
+set(CPACK_RPM_SPEC_MORE_DEFINE
+    "%define use_source_date_epoch_as_buildtime 1
+%define clamp_mtime_to_source_date_epoch 1
+%define _buildhost reproducible
+%define _build_id_links none")
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-# The package installs its components by name, so that CPack's installs write manifests of their
-# own (install_manifest_<component>.txt) and leave that of `cmake --install` to the uninstall target.
+# The packages install their components by name, so that CPack's installs leave the list of
+# `cmake --install` (installed_files.txt) to the uninstall target.
+set(CPACK_VIEWER_INSTALL_PROJECT "${CMAKE_BINARY_DIR};${PROJECT_NAME};viewer;/")
 set(CPACK_INSTALL_CMAKE_PROJECTS
-    "${CMAKE_BINARY_DIR};${PROJECT_NAME};viewer;/" "${CMAKE_BINARY_DIR};${PROJECT_NAME};debian;/")
+    "${CPACK_VIEWER_INSTALL_PROJECT}" "${CMAKE_BINARY_DIR};${PROJECT_NAME};debian;/")
 set(CPACK_SOURCE_DATE_EPOCH ${SOURCE_DATE_EPOCH})
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_options.cmake)
 # `make package_source`: the working tree as it stands, without what is built or fetched.

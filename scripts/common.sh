@@ -31,9 +31,9 @@ HEADLESS_PACKAGES=(xvfb xauth xdotool x11-utils libgl1-mesa-dri libx11-dev libst
 # The web build and its browser tests.
 WEB_PACKAGES=(emscripten chromium)
 # memcheck, the static checkers, hardening-check (devscripts) with readelf (binutils), and what
-# builds and checks the Debian package.
+# builds and checks the Debian package and the RPM.
 CHECK_PACKAGES=(valgrind clang-tidy cppcheck devscripts binutils dpkg-dev desktop-file-utils man-db lintian
-                appstream)
+                appstream rpm rpmlint file)
 
 # Node.js and npm for the browser tests: the machine's own if it has them, else Debian's.
 ensure_node() {

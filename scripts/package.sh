@@ -1,14 +1,30 @@
 #!/usr/bin/env bash
-# Builds the viewer and its Debian package; the last line printed is the package's path,
-# build/package/sierpinski-viewer_<version>-1_<arch>.deb. The same commit gives the same bytes.
+# Builds the viewer and its package: the Debian package, or with `rpm` the RPM. The last line
+# printed is the package's path, in build/package/ (or $PACKAGE_DIR). The same commit gives the
+# same bytes whatever the umask, time zone, locale or folder.
+#   scripts/package.sh [deb|rpm]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}" dpkg-dev
+kind=${1:-deb}
+case $kind in
+deb) generator=DEB tool=dpkg-dev ;;
+rpm) generator=RPM tool=rpm ;;
+*) die "unknown package kind '$kind' (try deb or rpm)" ;;
+esac
+ensure_packages "${BUILD_PACKAGES[@]}" $tool
 build_project sierpinski-viewer package_docs
-say "making the Debian package"
-rm -rf "$BUILD_DIR/package"
-(cd "$BUILD_DIR" && cpack -G DEB -B "$BUILD_DIR/package" >/dev/null) || die "cpack failed"
-deb=$(echo "$BUILD_DIR"/package/*.deb)
-say "install it with: sudo apt install $deb"
-echo "$deb"
+say "making the $generator package"
+out=${PACKAGE_DIR:-$BUILD_DIR/package}
+mkdir -p "$out"
+rm -f "$out"/*."$kind"
+# CPack writes the parts of a .deb with the umask's modes, and they are stored so.
+umask 022
+# rpmbuild cannot work in a folder whose path has a space, so CPack works in one of its own.
+staging=$(mktemp -d)
+trap 'rm -rf "$staging"' EXIT
+(cd "$BUILD_DIR" && cpack -G "$generator" -B "$staging" >/dev/null) || die "cpack failed"
+mv "$staging"/*."$kind" "$out"/
+package=$(echo "$out"/*."$kind")
+[ "$kind" = deb ] && say "install it with: sudo apt install $package" || say "install it with: sudo dnf install $package"
+echo "$package"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds what a release needs into build/release/: the source archive of the last commit
-# (sierpinski-viewer-<version>.tar.gz, one top folder), the Debian package, the web page as one
-# HTML file, and SHA256SUMS over them. Uncommitted changes are not in the archive.
+# (sierpinski-viewer-<version>.tar.gz, one top folder, the commit's time recorded inside it), the
+# Debian package, the RPM, the web page as one HTML file, and SHA256SUMS over them. Uncommitted
+# changes are not in the archive.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -9,7 +10,8 @@ ensure_packages git
 git -C "$ROOT" rev-parse --verify -q HEAD >/dev/null || die "the source archive is made from git's last commit: no commit in $ROOT"
 [ -z "$(git -C "$ROOT" status --porcelain)" ] || say "warning: uncommitted changes are left out of the source archive"
 
-deb=$("$ROOT/scripts/package.sh" | tail -1)
+deb=$("$ROOT/scripts/package.sh" deb | tail -1)
+rpm=$("$ROOT/scripts/package.sh" rpm | tail -1)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD_DIR/CMakeCache.txt")
 page=$("$ROOT/scripts/web.sh" --build | tail -1)
 
@@ -19,6 +21,6 @@ mkdir -p "$release"
 say "writing the release of sierpinski-viewer $version into $release"
 git -C "$ROOT" -c tar.umask=0022 archive --format=tar --prefix="sierpinski-viewer-$version/" HEAD |
     gzip -9n >"$release/sierpinski-viewer-$version.tar.gz"
-cp "$deb" "$release/"
+cp "$deb" "$rpm" "$release/"
 cp "$page" "$release/sierpinski-viewer-$version.html"
 (cd "$release" && sha256sum -- * >SHA256SUMS && cat SHA256SUMS)
