@@ -5,33 +5,8 @@
 # so that the same sources give the same packages byte for byte.
 include(GNUInstallDirs)
 
-# The last commit's time: from git where the sources are a checkout of this repository (never of
-# one that merely encloses them), else from packaging/commit-time, which `git archive` fills in for
-# a source release, so that unpacking it (with tar -m, say) cannot change it.
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
-  set(SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
-else()
-  set(SOURCE_DATE_EPOCH "")
-  execute_process(COMMAND git -C ${PROJECT_SOURCE_DIR} rev-parse --show-toplevel
-                  OUTPUT_VARIABLE git_top OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE no_git ERROR_QUIET)
-  if(NOT no_git)
-    file(REAL_PATH "${git_top}" git_top)
-    file(REAL_PATH "${PROJECT_SOURCE_DIR}" source_top)
-    if(git_top STREQUAL source_top)
-      execute_process(COMMAND git -C ${PROJECT_SOURCE_DIR} log -1 --format=%ct
-                      OUTPUT_VARIABLE SOURCE_DATE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
-    endif()
-  endif()
-  if(NOT SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
-    file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/commit-time SOURCE_DATE_EPOCH LIMIT_COUNT 1)
-  endif()
-  if(NOT SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
-    message(WARNING "Neither a git checkout of this project nor a source release made by git archive: "
-                    "the packages take their dates from CMakeLists.txt's modification time. "
-                    "Set SOURCE_DATE_EPOCH to choose them.")
-    file(TIMESTAMP ${PROJECT_SOURCE_DIR}/CMakeLists.txt SOURCE_DATE_EPOCH "%s" UTC)
-  endif()
-endif()
+set(SOURCE_DIR ${PROJECT_SOURCE_DIR})
+include(${CMAKE_CURRENT_LIST_DIR}/source_date_epoch.cmake)
 set(ENV{SOURCE_DATE_EPOCH} ${SOURCE_DATE_EPOCH}) # string(TIMESTAMP) reads it from there
 string(TIMESTAMP MAN_DATE "%B %Y" UTC)
 string(TIMESTAMP RELEASE_DATE "%Y-%m-%d" UTC)
@@ -153,6 +128,7 @@ set(CPACK_VIEWER_INSTALL_PROJECT "${CMAKE_BINARY_DIR};${PROJECT_NAME};viewer;/")
 set(CPACK_INSTALL_CMAKE_PROJECTS
     "${CPACK_VIEWER_INSTALL_PROJECT}" "${CMAKE_BINARY_DIR};${PROJECT_NAME};debian;/")
 set(CPACK_SOURCE_DATE_EPOCH ${SOURCE_DATE_EPOCH})
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/cpack_file_times.cmake)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_options.cmake)
 # `make package_source`: the working tree as it stands, without what is built or fetched.
 set(CPACK_SOURCE_GENERATOR TGZ)

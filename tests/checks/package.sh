@@ -3,7 +3,7 @@
 # it belongs and carries the project's one version; that lintian, rpmlint and appstreamcli find
 # nothing; that the desktop entry, the manual page and the icons are sound, the dependencies
 # computed and the packaged program runs; that a build elsewhere (another folder, umask, time zone
-# and locale, unpacked as a release with fresh file times inside another git repository) gives the
+# and locale, unpacked as a release with other file times inside another git repository) gives the
 # same bytes; and that the uninstall target takes away what `cmake --install` put in place, under
 # any prefix, and fails, naming them, where files remain.
 #   package.sh SOURCE_DIR BUILD_DIR
@@ -103,14 +103,15 @@ lint=$(rpmlint "$rpm" 2>&1 | grep -E ': [EW]: ' |
        grep -vE ': (E: no-signature|E: no-packager-tag|W: no-url-tag|W: invalid-license|W: manpage-not-compressed|W: no-manual-page-for-binary)( |$)' || true)
 [ -z "$lint" ] || fail "rpmlint: $lint"
 
-# Built again elsewhere, as a release unpacked with fresh file times inside a repository of
-# another project whose last commit is from 2001, under another umask, time zone and locale.
+# Built again elsewhere, as a release unpacked inside a repository of another project whose last
+# commit is from 2001, its files dated 2001 too, under another umask, time zone and locale.
 elsewhere="$work/another project/sierpinski-viewer"
 mkdir -p "$elsewhere"
 git -C "$work/another project" init -q
 git -C "$work/another project" -c user.name=x -c user.email=x@x.invalid commit -q --allow-empty -m 2001 --date=@978307200
 tar -C "$source" --exclude=./.git --exclude='./build*' --exclude=./gallery --exclude=node_modules -cf - . |
-    tar -C "$elsewhere" -xmf -
+    tar -C "$elsewhere" -xf -
+find "$elsewhere" -exec touch -h -d @978307200 {} +
 if git -C "$source" rev-parse -q --verify HEAD >/dev/null 2>&1; then
     git -C "$source" log -1 --format=%ct >"$elsewhere/packaging/commit-time" # as git archive writes it
 fi
