@@ -28,6 +28,8 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake make g++ libglut-dev libglu1-mesa-dev libgtest-dev)
 # A virtual X server with software OpenGL, xdotool for the clicks and Xlib for reading pixels back.
 HEADLESS_PACKAGES=(xvfb xauth xdotool x11-utils libgl1-mesa-dri libx11-dev libstb-dev)
+# The Windows build (a cross-compiler, apt's source fetching, zip) and Wine to run it.
+WINDOWS_PACKAGES=(mingw-w64 wine wine64 zip debian-archive-keyring)
 # The web build and its browser tests.
 WEB_PACKAGES=(emscripten chromium)
 # memcheck, the static checkers, hardening-check (devscripts) with readelf (binutils), and what

@@ -38,7 +38,7 @@ struct Predicted {
 
 // Presses and releases of buttons 1 to 7 in random order and overlap, each at a random spot in
 // the window; a held button is released before it is pressed again, and all end released.
-std::vector<std::string> stormOfEvents(unsigned seed, int count, Predicted& predicted)
+std::vector<std::string> stormOfEvents(unsigned seed, int count, Window window, Predicted& predicted)
 {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> button(1, 7), pixel(0, 499);
@@ -52,7 +52,8 @@ std::vector<std::string> stormOfEvents(unsigned seed, int count, Predicted& pred
         held[b] = !held[b];
     };
     for (int i = 0; i < count; ++i) {
-        commands.insert(commands.end(), {"mousemove", std::to_string(pixel(random)), std::to_string(pixel(random))});
+        commands.insert(commands.end(), {"mousemove", "--window", std::to_string(window),
+                                         std::to_string(pixel(random)), std::to_string(pixel(random))});
         toggle(button(random));
     }
     for (int b = 1; b <= 7; ++b) {
@@ -67,12 +68,11 @@ TEST(Abuse, StormOfRandomMouseEventsLeavesThePredictedPicture)
 {
     const unsigned seed = 20261208;
     Predicted predicted;
-    const std::vector<std::string> storm = stormOfEvents(seed, 2400, predicted);
     Picture afterStorm;
     {
         ViewerSession viewer;
         viewer.settle();
-        viewer.xdotool(storm);
+        viewer.xdotool(stormOfEvents(seed, 2400, viewer.window(), predicted));
         afterStorm = viewer.settle(seconds(120));
     }
     SCOPED_TRACE("seed " + std::to_string(seed) + ", predicted " +

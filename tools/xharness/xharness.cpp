@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -236,33 +237,59 @@ std::string viewerPath()
     return path != nullptr ? path : VIEWER_PATH;
 }
 
+namespace {
+
+bool fullyOnScreen(Display* dpy, Window window)
+{
+    XWindowAttributes a, root;
+    Window child = 0;
+    int x = 0, y = 0;
+    return XGetWindowAttributes(dpy, window, &a) && a.map_state == IsViewable &&
+           XGetWindowAttributes(dpy, a.root, &root) &&
+           XTranslateCoordinates(dpy, window, a.root, 0, 0, &x, &y, &child) && x >= 0 && y >= 0 &&
+           x + a.width <= root.width && y + a.height <= root.height;
+}
+
+} // namespace
+
 ViewerSession::ViewerSession(const std::vector<std::string>& args,
                              const std::vector<std::string>& wrapper, milliseconds startTimeout)
 {
     std::vector<std::string> argv = wrapper;
     argv.push_back(viewerPath());
     argv.insert(argv.end(), args.begin(), args.end());
-    viewer_ = std::make_unique<Child>(argv, std::vector<std::string>{"DISPLAY=" + display_.name()});
+    char folder[] = "/tmp/viewer-session-XXXXXX";
+    if (mkdtemp(folder) == nullptr) {
+        fail("could not make a temporary folder");
+    }
+    tmpdir_ = folder;
+    viewer_ = std::make_unique<Child>(argv, std::vector<std::string>{"DISPLAY=" + display_.name(), "TMPDIR=" + tmpdir_});
 
+    // Captures need the whole window on screen. GLUT asks for no position and lands at (-1, -1),
+    // over the screen's edge, so it is moved to the origin; a window system that placed it wholly
+    // on screen (Wine, at an offset of its own) keeps its place.
     Display* dpy = connection();
     window_ = findWindow(dpy, WINDOW_TITLE, startTimeout);
-    // Captures need the whole window on screen; GLUT places it at (-1, -1).
-    XMoveWindow(dpy, window_, 0, 0);
-    XSync(dpy, False);
     const auto deadline = Clock::now() + startTimeout;
-    for (;;) {
+    bool moved = false;
+    while (!fullyOnScreen(dpy, window_)) {
         XWindowAttributes a;
-        Window child = 0;
-        int x = -1, y = -1;
-        if (XGetWindowAttributes(dpy, window_, &a) && a.map_state == IsViewable &&
-            XTranslateCoordinates(dpy, window_, a.root, 0, 0, &x, &y, &child) && x == 0 && y == 0) {
-            break;
+        if (!moved && XGetWindowAttributes(dpy, window_, &a) && a.map_state == IsViewable) {
+            XMoveWindow(dpy, window_, 0, 0);
+            XSync(dpy, False);
+            moved = true;
         }
         if (Clock::now() > deadline) {
-            fail("the viewer's window was not shown at the screen's origin in time");
+            fail("the viewer's window was not shown wholly on the screen in time");
         }
         pause(POLL_INTERVAL);
     }
+}
+
+ViewerSession::~ViewerSession()
+{
+    viewer_.reset();
+    std::filesystem::remove_all(tmpdir_);
 }
 
 Picture ViewerSession::capture() const
@@ -380,7 +407,8 @@ void ViewerSession::xdotool(const std::vector<std::string>& commands)
 
 void ViewerSession::click(int button, int count, int x, int y)
 {
-    std::vector<std::string> commands = {"mousemove", std::to_string(x), std::to_string(y)};
+    std::vector<std::string> commands = {"mousemove", "--window", std::to_string(window_), std::to_string(x),
+                                         std::to_string(y)};
     for (int i = 0; i < count; ++i) {
         commands.insert(commands.end(), {"click", std::to_string(button)});
     }

@@ -77,12 +77,16 @@ private:
 };
 
 // One run of the viewer on its own virtual display. `wrapper` runs before the viewer's path
-// (valgrind, say); `args` follow it.
+// (valgrind, say); `args` follow it. The viewer gets a TMPDIR of its own, so that whatever it
+// starts beside itself (Wine's server, for the Windows program) belongs to this run alone.
 class ViewerSession {
 public:
     explicit ViewerSession(const std::vector<std::string>& args = {},
                            const std::vector<std::string>& wrapper = {},
                            milliseconds startTimeout = milliseconds(20000));
+    ~ViewerSession();
+    ViewerSession(const ViewerSession&) = delete;
+    ViewerSession& operator=(const ViewerSession&) = delete;
 
     Window window() const { return window_; }
     pid_t pid() const { return viewer_->pid(); }
@@ -93,7 +97,7 @@ public:
     // and returns the picture it left.
     Picture settle(milliseconds timeout = milliseconds(60000));
 
-    // Mouse input through xdotool at window pixel (x, y); the window sits at the screen's origin.
+    // Mouse input through xdotool at window pixel (x, y), wherever the window sits on the screen.
     void click(int button, int count = 1, int x = 250, int y = 250);
     void xdotool(const std::vector<std::string>& commands);
 
@@ -112,6 +116,7 @@ private:
     void markInput();
 
     VirtualDisplay display_;
+    std::string tmpdir_;
     std::unique_ptr<Child> viewer_;
     Window window_ = 0;
     unsigned long long switchesAtInput_ = 0;
@@ -121,7 +126,8 @@ private:
 // Finds a top-level window by its exact title.
 Window findWindow(Display* display, const std::string& title, milliseconds timeout);
 
-// The viewer executable this harness was built with (can be overridden by $VIEWER).
+// The viewer executable this harness was built with, or $VIEWER (for the Windows program, a script
+// that execs it under Wine).
 std::string viewerPath();
 
 } // namespace xharness

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Cross-builds the viewer for 64-bit Windows with Debian's mingw-w64, linked statically against
+# freeglut built from Debian's own source package, into build/windows/, and packs it as a zip. The
+# last line printed is the zip's path; the same commit gives the same bytes.
+#   scripts/windows.sh            build the zip
+#   scripts/windows.sh --wine     build it and make the Wine prefix the tests and benchmarks use
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+mode=${1:-}
+case $mode in '' | --wine) ;; *) die "unknown option '$mode' (try --wine)" ;; esac
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+win=$BUILD_DIR/windows
+freeglut=$win/freeglut # the source package, its build and the static library, made once
+toolchain=$ROOT/cmake/mingw-w64-x86_64.cmake
+mkdir -p "$win"
+
+# apt's own client with a private configuration: deb-src entries made from this machine's
+# Debian sources (those signed with Debian's archive key, or at a .../debian mirror path), and
+# lists and cache of its own, so that the system's apt configuration stays as it is.
+fetch_freeglut_source() {
+    local apt=$freeglut/apt
+    rm -rf "$apt" "$freeglut/source"
+    mkdir -p "$apt/parts" "$apt/lists/partial" "$apt/cache/archives/partial" "$freeglut/source"
+    {
+        [ -f /etc/apt/sources.list ] && sed -n 's/^deb \(.*\/debian\(-security\)\?\/\? .*\)/deb-src \1/p' /etc/apt/sources.list
+        shopt -s nullglob
+        awk 'BEGIN { RS = ""; FS = "\n" }
+             { deb = 0; off = 0; debian = 0; out = ""
+               for (i = 1; i <= NF; i++) {
+                 line = $i
+                 if (line ~ /^Types:/) {
+                   n = split(substr(line, 7), types, " ")
+                   for (j = 1; j <= n; j++) if (types[j] == "deb") deb = 1
+                   line = "Types: deb-src"
+                 }
+                 if (line ~ /^Enabled: *no/) off = 1
+                 if (line ~ /^Signed-By:.*debian-archive-keyring/ || line ~ /^URIs:.*\/debian(-security)?\/?$/) debian = 1
+                 out = out line "\n"
+               }
+               if (deb && !off && debian) printf "%s\n", out }' /dev/null /etc/apt/sources.list.d/*.sources
+    } >"$apt/parts/debian-sources.sources.tmp"
+    # One-line entries and deb822 stanzas go to files of their own kinds.
+    grep -q '^deb-src ' "$apt/parts/debian-sources.sources.tmp" &&
+        grep '^deb-src ' "$apt/parts/debian-sources.sources.tmp" >"$apt/parts/debian-sources.list"
+    grep -v '^deb-src ' "$apt/parts/debian-sources.sources.tmp" >"$apt/parts/debian-sources.sources" || true
+    rm "$apt/parts/debian-sources.sources.tmp"
+    [ -s "$apt/parts/debian-sources.sources" ] || [ -s "$apt/parts/debian-sources.list" ] ||
+        die "found no Debian archive in /etc/apt to fetch freeglut's source from"
+    local options=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt/parts"
+                   -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o APT::Sandbox::User="$(id -un)")
+    say "fetching freeglut's source package from Debian's archive (a private apt configuration in $apt)"
+    apt-get "${options[@]}" -qq update || die "apt-get update of the source lists failed"
+    (cd "$freeglut/source" && apt-get "${options[@]}" -qq source --download-only freeglut >/dev/null) ||
+        die "apt-get source freeglut failed"
+    # apt checked the .dsc against the signed index; the .dsc's own checksums vouch for the rest.
+    local dsc
+    dsc=$(echo "$freeglut"/source/freeglut_*.dsc)
+    (cd "$freeglut/source" && sed -n '/^Checksums-Sha256:/,/^[^ ]/s/^ \([0-9a-f]\{64\}\) [0-9]* \(.*\)/\1  \2/p' "$dsc" |
+        sha256sum --check --quiet --strict) || die "the files of $(basename "$dsc") do not match its checksums"
+    tar -C "$freeglut/source" -xzf "$freeglut"/source/freeglut_*.orig.tar.gz
+}
+
+# freeglut as a static library for Windows, with GL/glut.h, in $freeglut/root.
+build_freeglut() {
+    [ -f "$freeglut/root/lib/libglut.a" ] && [ -f "$freeglut/root/COPYING" ] && return 0
+    fetch_freeglut_source
+    local source
+    source=$(echo "$freeglut"/source/freeglut-*/)
+    say "cross-building freeglut $(basename "$source" | sed 's/freeglut-//') for Windows"
+    rm -rf "$freeglut/build" "$freeglut/root"
+    cmake -S "$source" -B "$freeglut/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+        -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF \
+        -DFREEGLUT_REPLACE_GLUT=ON -DINSTALL_PDB=OFF -DCMAKE_INSTALL_PREFIX="$freeglut/root" >/dev/null ||
+        die "configuring freeglut failed"
+    cmake --build "$freeglut/build" --parallel "$(nproc)" >/dev/null || die "building freeglut failed"
+    cmake --install "$freeglut/build" >/dev/null || die "installing freeglut failed"
+    cp "$source/COPYING" "$freeglut/root/COPYING"
+}
+
+# Text for Windows: CRLF line ends.
+crlf() { sed 's/\r*$/\r/' "$1" >"$2"; }
+
+build_freeglut
+say "cross-building the viewer for Windows in $win/viewer"
+# pkg-config must see only the Windows freeglut, not the host's glut.pc.
+PKG_CONFIG_LIBDIR=$freeglut/root/lib/pkgconfig cmake -S "$ROOT" -B "$win/viewer" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_FIND_ROOT_PATH="$freeglut/root" -DCMAKE_BUILD_TYPE=Release >/dev/null || die "configuring the viewer failed"
+cmake --build "$win/viewer" --parallel "$(nproc)" --target sierpinski-viewer >/dev/null || die "building the viewer failed"
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$win/viewer/CMakeCache.txt")
+name=sierpinski-viewer-$version-windows-x86_64
+epoch=$(cmake -DSOURCE_DIR="$ROOT" -P "$ROOT/packaging/source_date_epoch.cmake")
+# strip writes the time into the PE header, unless SOURCE_DATE_EPOCH says which.
+SOURCE_DATE_EPOCH=$epoch x86_64-w64-mingw32-strip -o "$win/sierpinski-viewer.exe" "$win/viewer/sierpinski-viewer.exe"
+
+# The zip: one folder with the program, the licences and a short README, every entry with the
+# last commit's time in UTC and the usual modes, in a fixed order, without extra attributes.
+rm -rf "$win/zip" "$win/$name.zip"
+mkdir -p "$win/zip/$name"
+cp "$win/sierpinski-viewer.exe" "$win/zip/$name/"
+crlf "$ROOT/LICENSE" "$win/zip/$name/LICENSE.txt"
+crlf "$freeglut/root/COPYING" "$win/zip/$name/LICENSE-freeglut.txt"
+crlf "$ROOT/packaging/windows/README.txt" "$win/zip/$name/README.txt"
+files=(sierpinski-viewer.exe README.txt LICENSE.txt LICENSE-freeglut.txt)
+chmod 755 "$win/zip/$name/sierpinski-viewer.exe"
+chmod 644 "$win/zip/$name"/*.txt
+touch -d "@$epoch" "$win/zip/$name"/*
+(cd "$win/zip" && TZ=UTC zip -X -D -9 -q "$win/$name.zip" "${files[@]/#/$name/}") || die "zip failed"
+
+# Wine's prefix for this build folder, made once, and a script that runs the program under Wine
+# with it, for the tests and the benchmark; its arguments go to the program.
+if [ "$mode" = --wine ]; then
+    export WINEPREFIX=$win/wine-prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        say "making the Wine prefix $WINEPREFIX (once per build folder; about 20 s)"
+        TMPDIR=$(mktemp -d) xvfb-run -a sh -c 'wineboot --init && wineserver --wait' >/dev/null 2>&1 ||
+            die "wineboot failed"
+    fi
+    cat >"$win/sierpinski-viewer-wine" <<SCRIPT
+#!/usr/bin/env bash
+# The Windows viewer under Wine, with the prefix of this build folder.
+export WINEPREFIX=$(printf %q "$WINEPREFIX") WINEDLLOVERRIDES='$WINEDLLOVERRIDES' WINEDEBUG=$WINEDEBUG
+exec wine $(printf %q "$win/sierpinski-viewer.exe") "\$@"
+SCRIPT
+    chmod +x "$win/sierpinski-viewer-wine"
+fi
+say "built the Windows program; unzip it on Windows and double-click sierpinski-viewer.exe:"
+echo "$win/$name.zip"
