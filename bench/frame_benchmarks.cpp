@@ -2,7 +2,9 @@
 // Xvfb: the program's own work (into counting stand-ins), the real frame (display + glFinish),
 // and the floor (the same vertex stream, computed beforehand, sent with the same calls, flushed
 // and finished alike). Then the time from process start to the first finished frame, for the
-// viewer and for a floor program with the same start-up. Ratios come from medians.
+// viewer and for a floor program with the same start-up. With $WINE_VIEWER (scripts/bench.sh
+// --windows), the depth-12 frame of the Windows program under Wine against the native one's.
+// Ratios come from medians.
 #include <benchmark/benchmark.h>
 
 #include "stand_ins.h"
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -151,6 +154,46 @@ void firstFrame(benchmark::State& state, const std::string& program)
     }
 }
 
+// The depth-12 arrowhead frame in a real window, native and under Wine, each program on a private
+// Xvfb of the same size, alternately: from a left click at depth 11 to the finished depth-12
+// picture, read back with XGetImage. Both times include starting xdotool for the click.
+void windowFrames(benchmark::State& state, const std::string& wineViewer, int rounds)
+{
+    constexpr int LEFT = 1, RIGHT = 3;
+    const auto atTwelve = [](xharness::ViewerSession& viewer) {
+        viewer.click(LEFT, TRIANGLE_MAX_DEPTH);
+        return viewer.settle();
+    };
+    const auto timeFrame = [](xharness::ViewerSession& viewer, const xharness::Picture& twelve) {
+        viewer.click(RIGHT);
+        viewer.settle();
+        const auto start = Clock::now();
+        viewer.click(LEFT);
+        while (viewer.capture() != twelve) {
+            if (Clock::now() - start > std::chrono::seconds(60)) {
+                throw std::runtime_error("no depth-12 picture within 60 s of the click");
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    };
+    for (auto _ : state) {
+        xharness::ViewerSession native;
+        setenv("VIEWER", wineViewer.c_str(), 1); // the harness runs $VIEWER
+        xharness::ViewerSession wine({}, {}, std::chrono::seconds(60));
+        unsetenv("VIEWER");
+        const xharness::Picture nativeTwelve = atTwelve(native), wineTwelve = atTwelve(wine);
+        std::vector<double> nativeTimes, wineTimes;
+        for (int round = 0; round < rounds; ++round) {
+            nativeTimes.push_back(timeFrame(native, nativeTwelve));
+            wineTimes.push_back(timeFrame(wine, wineTwelve));
+        }
+        state.counters["native_ms"] = median(nativeTimes);
+        state.counters["wine_ms"] = median(wineTimes);
+        state.counters["same_picture"] = nativeTwelve == wineTwelve;
+    }
+}
+
 // Prints the runs as usual, then the ratios the targets are stated in, from the medians.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -178,6 +221,8 @@ public:
         ratio("arrowhead 12: own work / real frame", "own_work/arrowhead12", "frames/arrowhead12/real_ms", "<  0.03");
         ratio("carpet 5:     own work / real frame", "own_work/carpet5", "frames/carpet5/real_ms", "");
         ratio("first frame:  viewer / floor program", "first_frame/viewer", "first_frame/floor", "<= 1.10");
+        ratio("arrowhead 12 in a window: Wine / native", "windows/arrowhead12/wine_ms",
+              "windows/arrowhead12/native_ms", "");
     }
 
 private:
@@ -219,6 +264,10 @@ int main(int argc, char** argv)
                                         {"first_frame/floor", std::string(FLOOR_PATH)}}) {
         benchmark::RegisterBenchmark(name, firstFrame, program)
             ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(15)->ReportAggregatesOnly();
+    }
+    if (const char* wineViewer = std::getenv("WINE_VIEWER")) {
+        benchmark::RegisterBenchmark("windows/arrowhead12", windowFrames, std::string(wineViewer), 21)
+            ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
     }
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
