@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds what a release needs into build/release/: the source archive of the last commit
 # (sierpinski-viewer-<version>.tar.gz, one top folder, the commit's time recorded inside it), the
-# Debian package, the RPM, the web page as one HTML file, and SHA256SUMS over them. Uncommitted
-# changes are not in the archive.
+# Debian package, the RPM, the Windows program as a zip, the web page as one HTML file, and
+# SHA256SUMS over them. Uncommitted changes are not in the archive.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -14,6 +14,7 @@ deb=$("$ROOT/scripts/package.sh" deb | tail -1)
 rpm=$("$ROOT/scripts/package.sh" rpm | tail -1)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD_DIR/CMakeCache.txt")
 page=$("$ROOT/scripts/web.sh" --build | tail -1)
+zip=$("$ROOT/scripts/windows.sh" | tail -1)
 
 release=$BUILD_DIR/release
 rm -rf "$release"
@@ -21,6 +22,6 @@ mkdir -p "$release"
 say "writing the release of sierpinski-viewer $version into $release"
 git -C "$ROOT" -c tar.umask=0022 archive --format=tar --prefix="sierpinski-viewer-$version/" HEAD |
     gzip -9n >"$release/sierpinski-viewer-$version.tar.gz"
-cp "$deb" "$rpm" "$release/"
+cp "$deb" "$rpm" "$zip" "$release/"
 cp "$page" "$release/sierpinski-viewer-$version.html"
 (cd "$release" && sha256sum -- * >SHA256SUMS && cat SHA256SUMS)
