@@ -3,8 +3,9 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${HEADLESS_PACKAGES[@]}" "${CHECK_PACKAGES[@]}" "${WEB_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${HEADLESS_PACKAGES[@]}" "${CHECK_PACKAGES[@]}" "${WEB_PACKAGES[@]}" \
+    "${WINDOWS_PACKAGES[@]}"
 ensure_node
 build_project
-say "running the tests: unit, end-to-end on a private Xvfb, sanitizers, memcheck, package, hardening, lint, web"
+say "running the tests: unit, end-to-end on a private Xvfb, sanitizers, memcheck, packages, hardening, lint, web, Windows under Wine"
 ctest --test-dir "$BUILD_DIR" --output-on-failure --parallel "$(nproc)" "$@"
