@@ -30,8 +30,9 @@ BUILD_PACKAGES=(cmake make g++ libglut-dev libglu1-mesa-dev libgtest-dev)
 HEADLESS_PACKAGES=(xvfb xauth xdotool x11-utils libgl1-mesa-dri libx11-dev libstb-dev)
 # The Windows build (a cross-compiler, apt's source fetching, zip) and Wine to run it.
 WINDOWS_PACKAGES=(mingw-w64 wine wine64 zip debian-archive-keyring)
-# The web build and its browser tests.
-WEB_PACKAGES=(emscripten chromium)
+# The web build and its browser tests in the three engines, Firefox and WebKit on a virtual X
+# server with a session bus.
+WEB_PACKAGES=(emscripten chromium firefox-esr webkit2gtk-driver xvfb xauth dbus-daemon)
 # memcheck, the static checkers, hardening-check (devscripts) with readelf (binutils), and what
 # builds and checks the Debian package and the RPM.
 CHECK_PACKAGES=(valgrind clang-tidy cppcheck devscripts binutils dpkg-dev desktop-file-utils man-db lintian

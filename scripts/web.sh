@@ -2,7 +2,7 @@
 # Builds the viewer for the browser (Emscripten) as one self-contained HTML file.
 #   scripts/web.sh [PORT]     build and serve it on http://127.0.0.1:PORT/ (8000; Ctrl-C to stop)
 #   scripts/web.sh --build    build only; the last line printed is the page's path
-#   scripts/web.sh --test     build and run the browser tests in headless Chromium
+#   scripts/web.sh --test     build and run the browser tests in Chromium, Firefox and WebKit
 #   scripts/web.sh --bench    build and time frames at the deepest levels against raw WebGL
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -21,9 +21,14 @@ folder=$web_build/web
 page=$folder/sierpinski-viewer.html
 
 browser_tools() {
-    say "installing the browser test tools (playwright-core, no browser download)"
-    (cd "$ROOT/web/tests" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error) ||
-        die "npm ci failed"
+    say "installing the browser test tools (playwright-core, puppeteer-core, selenium-webdriver, axe-core, lighthouse; no browser download)"
+    (cd "$ROOT/web/tests" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 PUPPETEER_SKIP_DOWNLOAD=1 \
+        npm ci --no-audit --no-fund --loglevel=error) || die "npm ci failed"
+}
+
+# Firefox and WebKit draw WebGL only on a display: a private Xvfb, and a session bus for WebKit.
+on_display() {
+    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -nolisten tcp" dbus-run-session -- "$@"
 }
 
 case $mode in
@@ -33,8 +38,8 @@ case $mode in
     ;;
 --test)
     browser_tools
-    say "running the browser tests in Chromium"
-    PAGE_DIR=$folder node --test --test-concurrency=1 "$ROOT/web/tests/"
+    say "running the browser tests in Chromium, Firefox and WebKit"
+    PAGE_DIR=$folder on_display node --test --test-concurrency=1 "$ROOT/web/tests/"
     ;;
 --bench)
     browser_tools

@@ -2,6 +2,8 @@
 // shader, standing where a desktop driver stands. The program still calls glBegin/glVertex2fv/
 // glEnd once per primitive; the layer turns the primitives into GL_LINES and GL_TRIANGLES as they
 // arrive and draws them together when the colour changes, the frame is cleared over or flushed.
+// It keeps what it owns in WebGL (program, buffer, clear colour) so as to make it anew when a lost
+// context comes back, and tells the page how many primitives of each kind a frame drew.
 #define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -71,11 +73,14 @@ struct Layer {
     Matrix* current = &modelview; // GL starts in GL_MODELVIEW
     GLfloat colour[4] = {1, 1, 1, 1};
 
+    GLfloat clearColour[4] = {0, 0, 0, 0};
+
     GLenum mode = 0;               // of the primitive between glBegin and glEnd
     unsigned count = 0;            // its vertices so far
     Vertex first{}, previous{};
     VertexArray lines;             // two vertices a segment
     VertexArray triangles;         // three vertices a triangle
+    unsigned lineStrips = 0, polygons = 0; // since the frame was cleared
 
     GLuint program = 0, buffer = 0;
     GLint transform = -1, colourUniform = -1;
@@ -122,11 +127,19 @@ void drawArrays(GLenum mode, VertexArray& vertices)
     vertices.clear();
 }
 
+EM_JS(bool, contextLost, (), { return GLctx.isContextLost(); });
+
 // Draws what has been collected. Everything collected is in one colour, so drawing the
-// triangles before the lines shows what drawing the primitives in their order shows.
+// triangles before the lines shows what drawing the primitives in their order shows. With the
+// context lost nothing can be drawn, nor any WebGL object made: what was collected is dropped.
 void drawCollected()
 {
     if (layer.lines.empty() && layer.triangles.empty()) {
+        return;
+    }
+    if (contextLost()) {
+        layer.lines.clear();
+        layer.triangles.clear();
         return;
     }
     if (layer.program == 0) {
@@ -142,8 +155,12 @@ void drawCollected()
     drawArrays(GL_LINES, layer.lines);
 }
 
-// A page that counts frames sets Module.onFrameDrawn.
-EM_JS(void, reportFrameDrawn, (), {
+// The page says what a frame showed (Module.describeFrame); a page that counts frames sets
+// Module.onFrameDrawn.
+EM_JS(void, reportFrameDrawn, (unsigned lineStrips, unsigned polygons), {
+    if (Module['describeFrame']) {
+        Module['describeFrame'](lineStrips, polygons);
+    }
     if (Module['onFrameDrawn']) {
         Module['onFrameDrawn']();
     }
@@ -153,8 +170,20 @@ EM_JS(void, reportFrameDrawn, (), {
 
 extern "C" {
 
+// Called by the page when the browser gives a lost context back: the old WebGL objects are gone
+// with it, and the context's state is WebGL's default.
+EMSCRIPTEN_KEEPALIVE void glLayerContextRestored()
+{
+    layer.program = 0;
+    layer.buffer = 0;
+    const GLfloat* c = layer.clearColour;
+    emscripten_glClearColor(c[0], c[1], c[2], c[3]);
+}
+
 void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha)
 {
+    const GLfloat colour[4] = {red, green, blue, alpha};
+    std::copy(colour, colour + 4, layer.clearColour);
     emscripten_glClearColor(red, green, blue, alpha);
 }
 
@@ -164,6 +193,7 @@ void glClear(GLbitfield mask)
     if ((mask & GL_COLOR_BUFFER_BIT) != 0) {
         layer.lines.clear();
         layer.triangles.clear();
+        layer.lineStrips = layer.polygons = 0;
     }
     emscripten_glClear(mask);
 }
@@ -208,6 +238,8 @@ void glBegin(GLenum mode)
 {
     layer.mode = mode;
     layer.count = 0;
+    layer.lineStrips += mode == GL_LINE_STRIP;
+    layer.polygons += mode == GL_POLYGON;
 }
 
 // Each vertex completes a segment of a line strip from its second vertex on, and a triangle of
@@ -240,7 +272,7 @@ void glEnd()
 void glFlush()
 {
     drawCollected();
-    reportFrameDrawn();
+    reportFrameDrawn(layer.lineStrips, layer.polygons);
 }
 
 } // extern "C"

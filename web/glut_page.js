@@ -2,7 +2,8 @@
 // the window's size in CSS pixels (less on a narrow screen, always square) with a backing store in
 // device pixels, and only input meant for the picture reaches the mouse callback, as under X:
 // presses on the canvas, the release of a press that began there wherever it ends, wheel turns
-// over it, and the page's Deeper, Shallower and Other figure buttons (data-glut-button).
+// over it, and the page's Deeper, Shallower and Other figure buttons (data-glut-button). A lost
+// WebGL context is asked back and, once back, drawn again.
 mergeInto(LibraryManager.library, {
   glutInit__deps: ['$GLUT', 'glutPostRedisplay'],
   glutInit: function(argcp, argv) {
@@ -56,13 +57,13 @@ mergeInto(LibraryManager.library, {
     });
 
     // The backing store follows the canvas's size in device pixels, and GLUT's default reshape
-    // gives the whole of it to the picture. The device-pixel box is watched, so that a zoom or
-    // another screen is seen too, but the size is worked out from CSS pixels: emulated pixel
-    // ratios do not scale the device-pixel box.
-    new ResizeObserver(function(entries) {
-      var box = entries[0].contentRect;
-      var width = Math.round(box.width * devicePixelRatio);
-      var height = Math.round(box.height * devicePixelRatio);
+    // gives the whole of it to the picture. The size is worked out from CSS pixels, as emulated
+    // pixel ratios do not scale the device-pixel box; that box is watched where the browser has
+    // it, so that a zoom or another screen is seen too, and elsewhere (WebKit) the CSS box and a
+    // media query on the pixel ratio are.
+    var resize = function() {
+      var box = canvas.getBoundingClientRect();
+      var width = Math.round(box.width * devicePixelRatio), height = Math.round(box.height * devicePixelRatio);
       if (width === canvas.width && height === canvas.height) return;
       canvas.width = width;
       canvas.height = height;
@@ -70,7 +71,41 @@ mergeInto(LibraryManager.library, {
         Module.ctx.viewport(0, 0, width, height);
         _glutPostRedisplay();
       }
-    }).observe(canvas, { box: 'device-pixel-content-box' });
+    };
+    var watchPixelRatio = function() {
+      var query = matchMedia('(resolution: ' + devicePixelRatio + 'dppx)');
+      var changed = function() {
+        query.removeEventListener ? query.removeEventListener('change', changed) : query.removeListener(changed);
+        resize();
+        watchPixelRatio();
+      };
+      query.addEventListener ? query.addEventListener('change', changed) : query.addListener(changed);
+    };
+    if (typeof ResizeObserver === 'undefined') {
+      window.addEventListener('resize', resize);
+      watchPixelRatio();
+    } else {
+      try {
+        new ResizeObserver(resize).observe(canvas, { box: 'device-pixel-content-box' });
+      } catch (unsupported) {
+        new ResizeObserver(resize).observe(canvas);
+        watchPixelRatio();
+      }
+    }
+
+    // A lost WebGL context (a driver reset, a sleeping laptop, too many tabs) is given back by the
+    // browser only if the page asks for it. Meanwhile input changes the state as usual; once it is
+    // back, the layer makes its WebGL objects anew and the picture of the state is drawn.
+    var lostNote = document.getElementById('context-lost');
+    canvas.addEventListener('webglcontextlost', function(event) {
+      event.preventDefault();
+      if (lostNote) lostNote.hidden = false;
+    });
+    canvas.addEventListener('webglcontextrestored', function() {
+      Module['_glLayerContextRestored']();
+      if (lostNote) lostNote.hidden = true;
+      _glutPostRedisplay();
+    });
   },
 
   glutInitWindowSize__deps: ['$GLUT'],

@@ -1,6 +1,13 @@
-// Drives the web build in Debian's Chromium (software WebGL) through playwright-core, and reads
-// the canvas back as pixels. Every wait polls with a deadline and says what it waited for.
+// Drives the web build in the three browser engines and reads the canvas back as pixels:
+// Debian's Chromium through playwright-core (headless, software WebGL), Debian's Firefox ESR over
+// WebDriver BiDi through puppeteer-core, and WebKitGTK's MiniBrowser through WebKitWebDriver and
+// selenium-webdriver; the last two want an X display (scripts/web.sh --test gives them Xvfb).
+// Every wait polls with a deadline and says what it waited for.
 import { chromium } from 'playwright-core';
+import puppeteer from 'puppeteer-core';
+import { Builder, By, Button } from 'selenium-webdriver';
+import { spawn } from 'node:child_process';
+import { createServer } from 'node:net';
 import { inflateSync } from 'node:zlib';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
@@ -8,52 +15,192 @@ import { serve, PAGE } from '../serve.mjs';
 
 export const BLUE = [0, 0, 255];
 export const BLACK = [0, 0, 0];
+export const ENGINES = ['chromium', 'firefox', 'webkit'];
 
 export const BROWSER_ARGS = ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
   '--enable-unsafe-swiftshader', '--disable-quic', '--no-first-run', '--disable-background-networking',
   '--disable-component-update', '--disable-sync'];
 
-// Starts a server for the built page and a browser, and opens the page: over http, or straight
-// from disk with fromDisk. Every console warning or error and every page error is kept in
-// problems. context holds playwright's device options (a phone, a pixel ratio).
-export async function openViewer(pageFolder, { fromDisk = false, context = {}, args = [] } = {}) {
+// The page's own buttons by their names.
+const PAGE_BUTTONS = { Deeper: 0, Shallower: 2, 'Other figure': 1 };
+const buttonSelector = (name) => `button[data-glut-button="${PAGE_BUTTONS[name]}"]`;
+
+const pause = (ms) => new Promise((done) => setTimeout(done, ms));
+
+// Each engine's way to open a page and act on it, all alike: run(fn, arg) runs fn in the page,
+// clickCanvas clicks a mouse button at a canvas pixel, press clicks (or taps) a page button,
+// canvasPng screenshots the canvas.
+const drivers = {
+  async chromium(url, { context = {}, args = [], initScript } = {}) {
+    const browser = await chromium.launch({
+      executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args: [...BROWSER_ARGS, ...args],
+    });
+    const page = await (await browser.newContext(context)).newPage();
+    const problems = [];
+    page.on('pageerror', (error) => problems.push(error.stack ?? String(error)));
+    page.on('console', (message) => {
+      if (message.type() === 'warning' || message.type() === 'error') problems.push(message.text());
+    });
+    if (initScript) await page.addInitScript(initScript);
+    await page.goto(url);
+    const canvas = page.locator('#canvas');
+    return {
+      page, canvas, problems,
+      run: (fn, arg) => page.evaluate(fn, arg),
+      clickCanvas: (button, x, y) => canvas.click({ button, position: { x, y } }),
+      press: (name) => (context.hasTouch ? page.locator(buttonSelector(name)).tap() : page.locator(buttonSelector(name)).click()),
+      canvasPng: () => canvas.screenshot(),
+      close: () => browser.close(),
+    };
+  },
+
+  // Headless Firefox has no WebGL here, so it runs on the display.
+  async firefox(url) {
+    const browser = await puppeteer.launch({
+      browser: 'firefox', executablePath: process.env.FIREFOX ?? '/usr/bin/firefox-esr', headless: false,
+      defaultViewport: { width: 1024, height: 900 },
+    });
+    const page = await browser.newPage();
+    const problems = [];
+    page.on('pageerror', (error) => problems.push(error.stack ?? String(error)));
+    page.on('console', (message) => { if (message.type() === 'error') problems.push(message.text()); });
+    await page.goto(url);
+    const canvas = await page.$('#canvas');
+    return {
+      page, problems,
+      run: (fn, arg) => page.evaluate(fn, arg),
+      async clickCanvas(button, x, y) {
+        const box = await canvas.boundingBox();
+        await page.mouse.click(box.x + x, box.y + y, { button });
+      },
+      press: (name) => page.click(buttonSelector(name)),
+      canvasPng: async () => Buffer.from(await canvas.screenshot()),
+      close: () => browser.close(),
+    };
+  },
+
+  // WebKitWebDriver starts MiniBrowser for each session. WebDriver offers no console, so the
+  // page's uncaught errors are caught by listeners put in as soon as it has loaded.
+  async webkit(url) {
+    const port = await freePort();
+    const server = spawn(process.env.WEBKIT_DRIVER ?? 'WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore' });
+    const stopServer = () => server.kill();
+    let driver;
+    for (const deadline = Date.now() + 30000; !driver;) {
+      try {
+        driver = await new Builder().usingServer(`http://127.0.0.1:${port}`).withCapabilities({
+          browserName: 'MiniBrowser',
+          'webkitgtk:browserOptions': {
+            binary: process.env.MINIBROWSER ?? '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
+            args: ['--automation'],
+          },
+        }).build();
+      } catch (error) {
+        if (Date.now() > deadline) {
+          stopServer();
+          throw new Error(`WebKitWebDriver did not start a session within 30 s: ${error.message}`);
+        }
+        await pause(200);
+      }
+    }
+    await driver.get(url);
+    const run = (fn, arg) => driver.executeScript(`return (${fn})(arguments[0]);`, arg);
+    await run(() => {
+      window.uncaughtErrors = [];
+      window.addEventListener('error', (event) => window.uncaughtErrors.push(event.message));
+      window.addEventListener('unhandledrejection', (event) => window.uncaughtErrors.push(String(event.reason)));
+    });
+    const problems = [];
+    const canvas = await driver.findElement(By.id('canvas'));
+    const buttons = { left: Button.LEFT, middle: Button.MIDDLE, right: Button.RIGHT };
+    return {
+      driver, problems,
+      run,
+      clickCanvas: async (button, x, y) => {
+        // Offsets from the middle of the element, as WebDriver's actions take them.
+        const rect = await canvas.getRect();
+        await driver.actions({ async: true })
+          .move({ origin: canvas, x: Math.round(x - rect.width / 2), y: Math.round(y - rect.height / 2) })
+          .press(buttons[button]).release(buttons[button]).perform();
+      },
+      press: async (name) => (await driver.findElement(By.css(buttonSelector(name)))).click(),
+      // WebKitGTK's screenshots of the element leave parts of a WebGL canvas black, so the canvas
+      // is cut out of a screenshot of the viewport, where it lies whole.
+      async canvasPicture() {
+        const inView = () => {
+          const box = Module.canvas.getBoundingClientRect();
+          return box.top >= 0 && box.bottom <= innerHeight ? [box.left, box.top, box.width, box.height] : null;
+        };
+        let box = await run(inView);
+        if (!box) {
+          await run(() => Module.canvas.scrollIntoView());
+          box = await run(inView);
+        }
+        const screen = decodePng(Buffer.from(await driver.takeScreenshot(), 'base64'));
+        return crop(screen, ...box.map(Math.round));
+      },
+      async close() {
+        problems.push(...await run(() => window.uncaughtErrors));
+        await driver.quit();
+        stopServer();
+      },
+    };
+  },
+};
+
+function freePort() {
+  return new Promise((done, fail) => {
+    const probe = createServer().listen(0, '127.0.0.1', () => {
+      const { port } = probe.address();
+      probe.close(() => done(port));
+    }).on('error', fail);
+  });
+}
+
+// Starts a server for the built page and a browser of the engine, and opens the page: over
+// http, or straight from disk with fromDisk. Page errors (and, in Chromium, console warnings and
+// errors) are kept in problems. For Chromium, context holds playwright's device options (a
+// phone, a pixel ratio, a colour scheme), args more browser switches, and initScript runs in the
+// page before its own scripts.
+export async function openViewer(pageFolder, { engine = 'chromium', fromDisk = false, ...options } = {}) {
   const server = await serve(pageFolder);
-  const browser = await chromium.launch({
-    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args: [...BROWSER_ARGS, ...args],
-  });
-  const page = await (await browser.newContext(context)).newPage();
-  const problems = [];
-  page.on('pageerror', (error) => problems.push(error.stack ?? String(error)));
-  page.on('console', (message) => {
-    if (message.type() === 'warning' || message.type() === 'error') problems.push(message.text());
-  });
-  await page.goto(fromDisk ? pathToFileURL(join(pageFolder, PAGE)).href : `http://127.0.0.1:${server.address().port}/`);
-  await page.waitForFunction(() => typeof Module !== 'undefined' && (Module.ctx || Module.noInitialRun),
-    null, { timeout: 30000 });
-  await page.evaluate(() => {
-    window.framesDrawn = 0;
-    Module.onFrameDrawn = () => ++window.framesDrawn;
-  });
-  const canvas = page.locator('#canvas');
+  const url = fromDisk ? pathToFileURL(join(pageFolder, PAGE)).href : `http://127.0.0.1:${server.address().port}/`;
+  let browser;
+  try {
+    browser = await drivers[engine](url, options);
+    const deadline = Date.now() + 30000;
+    const ready = () => typeof Module !== 'undefined' &&
+      !!(Module.ctx || Module.noInitialRun || !document.getElementById('start-failed').hidden);
+    while (!await browser.run(ready)) {
+      if (Date.now() > deadline) throw new Error(`${engine}: the page neither started nor said why within 30 s`);
+      await pause(50);
+    }
+    await browser.run(() => {
+      window.framesDrawn = 0;
+      Module.onFrameDrawn = () => ++window.framesDrawn;
+    });
+  } catch (error) {
+    await browser?.close();
+    server.close();
+    throw error;
+  }
   return {
-    page, canvas, problems,
+    engine, page: browser.page, canvas: browser.canvas, problems: browser.problems, run: browser.run,
     async close() {
       await browser.close();
       await new Promise((done) => server.close(done));
     },
     async click(button, count = 1, x = 250, y = 250) {
-      for (let i = 0; i < count; ++i) {
-        await canvas.click({ button, position: { x, y } });
-      }
+      for (let i = 0; i < count; ++i) await browser.clickCanvas(button, x, y);
     },
     // The page's own buttons (Deeper, Shallower, Other figure), clicked or tapped.
     async press(name, count = 1) {
-      const button = page.getByRole('button', { name, exact: true });
-      for (let i = 0; i < count; ++i) await (context.hasTouch ? button.tap() : button.click());
+      for (let i = 0; i < count; ++i) await browser.press(name);
     },
-    frameCount: () => page.evaluate(() => window.framesDrawn),
+    status: () => browser.run(() => document.getElementById('status').textContent),
+    frameCount: () => browser.run(() => window.framesDrawn),
     async picture() {
-      return decodePng(await canvas.screenshot());
+      return browser.canvasPicture ? browser.canvasPicture() : decodePng(await browser.canvasPng());
     },
     // Waits until no frame has been drawn for 300 ms and the picture stays the same.
     async settle(timeout = 60000) {
@@ -62,7 +209,7 @@ export async function openViewer(pageFolder, { fromDisk = false, context = {}, a
       let frames = await this.frameCount();
       let quietSince = Date.now();
       for (;;) {
-        await page.waitForTimeout(50);
+        await pause(50);
         const picture = await this.picture();
         const nowFrames = await this.frameCount();
         if (nowFrames !== frames || !samePicture(picture, last)) {
@@ -70,12 +217,20 @@ export async function openViewer(pageFolder, { fromDisk = false, context = {}, a
         } else if (Date.now() - quietSince >= 300) {
           return picture;
         }
-        if (Date.now() > deadline) throw new Error(`waited ${timeout} ms for the page to finish drawing`);
+        if (Date.now() > deadline) throw new Error(`${engine}: waited ${timeout} ms for the page to finish drawing`);
         last = picture;
         frames = nowFrames;
       }
     },
   };
+}
+
+export function crop(picture, left, top, width, height) {
+  const pixels = Buffer.alloc(width * height * 3);
+  for (let y = 0; y < height; ++y) {
+    picture.pixels.copy(pixels, y * width * 3, ((top + y) * picture.width + left) * 3, ((top + y) * picture.width + left + width) * 3);
+  }
+  return picture3(width, height, pixels);
 }
 
 export function samePicture(a, b) {
@@ -122,5 +277,10 @@ export function decodePng(png) {
   }
   const pixels = Buffer.alloc(width * height * 3);
   for (let p = 0; p < width * height; ++p) rows.copy(pixels, p * 3, p * channels, p * channels + 3);
+  return picture3(width, height, pixels);
+}
+
+// A picture of 8-bit RGB pixels, row by row from the top.
+function picture3(width, height, pixels) {
   return { width, height, pixels, at: (x, y) => [...pixels.subarray((y * width + x) * 3, (y * width + x) * 3 + 3)] };
 }

@@ -1,12 +1,15 @@
-// The web page in a real browser, checked by the canvas's pixels: the mouse, the page's buttons,
-// touch, pictures that match the desktop program's, the layout on phones and dense screens, a
-// clean console, the page opened from disk, no WebGL, and the local server's bad requests.
-// PAGE_DIR names the folder of the built page.
+// The web page in real browsers, checked by the canvas's pixels: the core of it in Chromium,
+// Firefox and WebKit; in Chromium also the mouse and the page's buttons in detail, touch, the
+// layout on phones and dense screens, a lost WebGL context, missing browser features, axe-core's
+// accessibility rules in light and dark, a clean console, the page opened from disk, no WebGL, and
+// the local server's answers. PAGE_DIR names the folder of the built page.
 import { test, describe, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { request } from 'node:http';
-import { openViewer, samePicture, decodePng } from './browser.mjs';
+import { fileURLToPath } from 'node:url';
+import { gunzipSync } from 'node:zlib';
+import { openViewer, samePicture, decodePng, ENGINES } from './browser.mjs';
 import { arrowheadMismatch, carpetMismatch, nearlySame, blendedPixels } from './expected.mjs';
 import { serve } from '../serve.mjs';
 
@@ -15,16 +18,58 @@ assert.ok(pageFolder, 'PAGE_DIR must name the folder of the built page');
 // Pictures of the desktop program, taken by the gallery on Xvfb.
 const desktopPicture = (name) => decodePng(readFileSync(new URL(`../../docs/gallery/${name}.png`, import.meta.url)));
 
-// Runs checks on a page opened for them alone, which must print no warning or error.
+// Runs checks on a page opened for them alone, which must throw no error (nor, in Chromium, print
+// a warning) unless the checks clear the problems they expect.
 async function withViewer(options, checks) {
   const viewer = await openViewer(pageFolder, options);
   try {
     await checks(viewer);
-    assert.deepEqual(viewer.problems, []);
   } finally {
     await viewer.close();
   }
+  assert.deepEqual(viewer.problems, []);
 }
+
+const PHONE = { hasTouch: true, isMobile: true, viewport: { width: 390, height: 844 }, deviceScaleFactor: 3 };
+
+async function waitFor(what, condition, timeout = 10000) {
+  for (const deadline = Date.now() + timeout; !await condition();) {
+    if (Date.now() > deadline) throw new Error(`waited ${timeout} ms for ${what}`);
+    await new Promise((done) => setTimeout(done, 50));
+  }
+}
+
+describe('in every browser engine', () => {
+  for (const engine of ENGINES) {
+    test(`${engine}: the mouse and the page's buttons to both ceilings, the status line, a deep picture as the desktop's`,
+      () => withViewer({ engine }, async (viewer) => {
+        const shows = async (mismatch, depth, status) => {
+          assert.equal(mismatch(await viewer.settle(), depth), null);
+          assert.equal(await viewer.status(), status);
+        };
+        await shows(arrowheadMismatch, 0, 'Arrowhead curve, depth 0 of 12');
+        await viewer.click('left', 13);
+        assert.equal(nearlySame(await viewer.settle(), desktopPicture('arrowhead-12')), null, 'arrowhead 12');
+        assert.equal(await viewer.status(), 'Arrowhead curve, depth 12 of 12');
+        await viewer.click('right', 11);
+        await shows(arrowheadMismatch, 1, 'Arrowhead curve, depth 1 of 12');
+        await viewer.click('right', 2);
+        await shows(arrowheadMismatch, 0, 'Arrowhead curve, depth 0 of 12');
+        await viewer.click('middle');
+        await viewer.click('left', 6);
+        await viewer.click('right', 4);
+        await shows(carpetMismatch, 1, 'Carpet, depth 1 of 5');
+        await viewer.press('Other figure');
+        await shows(arrowheadMismatch, 0, 'Arrowhead curve, depth 0 of 12');
+        await viewer.press('Other figure');
+        await viewer.press('Deeper', 7);
+        await viewer.press('Shallower', 3);
+        await shows(carpetMismatch, 2, 'Carpet, depth 2 of 5');
+        await viewer.press('Shallower', 3);
+        await shows(carpetMismatch, 0, 'Carpet, depth 0 of 5');
+      }));
+  }
+});
 
 describe('in a desktop browser', () => {
   let viewer;
@@ -127,7 +172,7 @@ describe('in a desktop browser', () => {
     const aside = [box.x + box.width + 100, box.y + 100]; // beside the canvas
     for (const [what, action] of [
       ['a click beside the canvas', () => page.mouse.click(...aside)],
-      ['a right click on a button', () => page.getByText('Shallower').click({ button: 'right' })],
+      ['a right click on a button', () => page.getByRole('button', { name: 'Shallower' }).click({ button: 'right' })],
       ['a wheel turn beside the canvas', async () => { await page.mouse.move(...aside); await page.mouse.wheel(0, 100); }]]) {
       assert.equal(await drawsAfter(action), 0, `${what} drew`);
     }
@@ -156,7 +201,7 @@ describe('in a desktop browser', () => {
 describe('on dense screens and phones', () => {
   for (const [device, context] of [
     ['a desktop at 2x', { deviceScaleFactor: 2 }],
-    ['a 390 px phone at 3x', { hasTouch: true, isMobile: true, viewport: { width: 390, height: 844 }, deviceScaleFactor: 3 }]]) {
+    ['a 390 px phone at 3x', PHONE]]) {
     test(`${device}: a square canvas that fits, crisp lines, taps and buttons`, async () => {
       await withViewer({ context }, async (viewer) => {
         const layout = await viewer.page.evaluate(() => ({
@@ -178,6 +223,78 @@ describe('on dense screens and phones', () => {
         assert.equal(carpetMismatch(await viewer.settle(), 1), null);
       });
     });
+  }
+});
+
+test('a lost WebGL context comes back by itself, showing the state with the input taken meanwhile', () =>
+  withViewer({}, async (viewer) => {
+    const noteShown = () => viewer.run(() => !document.getElementById('context-lost').hidden);
+    await viewer.click('left', 2);
+    assert.equal(arrowheadMismatch(await viewer.settle(), 2), null);
+    await viewer.run(() => {
+      window.loseContext = Module.ctx.getExtension('WEBGL_lose_context');
+      window.loseContext.loseContext();
+    });
+    await waitFor('the note on the lost context', noteShown);
+    await viewer.click('left');
+    await waitFor('the status line to say depth 3', async () => await viewer.status() === 'Arrowhead curve, depth 3 of 12');
+    await viewer.run(() => window.loseContext.restoreContext());
+    await waitFor('the context to come back', async () => !await noteShown());
+    assert.equal(arrowheadMismatch(await viewer.settle(), 3), null);
+    await viewer.click('middle');
+    assert.equal(carpetMismatch(await viewer.settle(), 0), null);
+    // What Chromium says of the loss the test asked for.
+    viewer.problems.splice(0, Infinity, ...viewer.problems.filter((p) => !/CONTEXT_LOST_WEBGL/.test(p)));
+  }));
+
+describe('without browser features', () => {
+  const draws = async (viewer) => {
+    const size = await viewer.run(() => [Module.canvas.width, Module.canvas.getBoundingClientRect().width]);
+    assert.deepEqual(size, [1000, 500], 'the backing store is not CSS pixels x devicePixelRatio');
+    await viewer.click('left');
+    assert.equal(arrowheadMismatch(await viewer.settle(), 1), null);
+  };
+  for (const [what, initScript, check] of [
+    ['without the device-pixel box (WebKit), the CSS box and the pixel ratio', () => {
+      const observe = ResizeObserver.prototype.observe;
+      ResizeObserver.prototype.observe = function(target, options) {
+        if (options?.box === 'device-pixel-content-box') throw new TypeError('Type error');
+        return observe.call(this, target, options);
+      };
+    }, draws],
+    ['without ResizeObserver, the window\'s size and the pixel ratio', () => { delete window.ResizeObserver; }, draws],
+    ['when the canvas gives no WebGL context after all, a message', () => {
+      const getContext = HTMLCanvasElement.prototype.getContext;
+      HTMLCanvasElement.prototype.getContext = function(...args) { return this.id === 'canvas' ? null : getContext.apply(this, args); };
+    }, async (viewer) => {
+      await waitFor('the start-up failure message', () => viewer.page.getByRole('alert').isVisible());
+      assert.match(await viewer.page.getByRole('alert').textContent(), /could not start/);
+      assert.equal(await viewer.canvas.isVisible(), false);
+      viewer.problems.length = 0; // the failure itself, as the console reports it
+    }]]) {
+    test(what, () => withViewer({ context: { deviceScaleFactor: 2 }, initScript }, check));
+  }
+});
+
+describe('axe-core finds no accessibility fault', () => {
+  const axe = fileURLToPath(new URL('node_modules/axe-core/axe.min.js', import.meta.url));
+  for (const [state, options, check] of [
+    ['at start', {}],
+    ['on a phone', { context: PHONE }],
+    ['in dark mode, around the program\'s own colours', { context: { colorScheme: 'dark' } }, async (viewer) => {
+      const background = await viewer.run(() => getComputedStyle(document.body).backgroundColor);
+      assert.equal(background, 'rgb(22, 24, 29)');
+      assert.equal(arrowheadMismatch(await viewer.settle(), 0), null);
+    }],
+    ['with the no-WebGL message', { args: ['--disable-webgl', '--disable-3d-apis'] }]]) {
+    test(state, () => withViewer(options, async (viewer) => {
+      if (await viewer.run(() => !Module.noInitialRun)) await viewer.settle();
+      await check?.(viewer);
+      await viewer.page.addScriptTag({ path: axe });
+      const violations = await viewer.run(async () =>
+        (await axe.run()).violations.map((v) => `${v.id} (${v.impact}): ${v.nodes.map((n) => n.target).join(', ')}`));
+      assert.deepEqual(violations, []);
+    }));
   }
 });
 
@@ -211,6 +328,15 @@ test('the local server answers bad requests and goes on serving', async () => {
       ['HEAD', '/', 200], ['GET', '/sierpinski-viewer.html', 200], ['GET', '/', 200]]) {
       assert.equal(await status(method, path), expected, `${method} ${path}`);
     }
+    const gzipped = await new Promise((done, fail) => {
+      request({ host: '127.0.0.1', port: server.address().port, path: '/', headers: { 'Accept-Encoding': 'gzip, br' } }, (response) => {
+        const chunks = [];
+        response.on('data', (chunk) => chunks.push(chunk));
+        response.on('end', () => done([response.headers['content-encoding'], Buffer.concat(chunks)]));
+      }).on('error', fail).end();
+    });
+    assert.equal(gzipped[0], 'gzip');
+    assert.ok(gunzipSync(gzipped[1]).equals(readFileSync(`${pageFolder}/sierpinski-viewer.html`)), 'the gzipped page is not the page');
   } finally {
     await new Promise((done) => server.close(done));
   }
