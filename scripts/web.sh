@@ -3,7 +3,8 @@
 #   scripts/web.sh [PORT]     build and serve it on http://127.0.0.1:PORT/ (8000; Ctrl-C to stop)
 #   scripts/web.sh --build    build only; the last line printed is the page's path
 #   scripts/web.sh --test     build and run the browser tests in Chromium, Firefox and WebKit
-#   scripts/web.sh --bench    build and time frames at the deepest levels against raw WebGL
+#   scripts/web.sh --bench    build and time frames at the deepest levels and the start-up
+#                             (Lighthouse) against raw WebGL
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -45,6 +46,8 @@ case $mode in
     browser_tools
     say "timing frames in Chromium with software WebGL, against raw WebGL in the same browser"
     PAGE_DIR=$folder node "$ROOT/web/tests/frame-times.mjs"
+    say "timing the start-up in Lighthouse (mobile and desktop), against a raw WebGL floor page (a few minutes)"
+    PAGE_DIR=$folder node "$ROOT/web/tests/start-up.mjs"
     ;;
 *)
     [[ $mode =~ ^[0-9]+$ ]] || die "unknown option '$mode' (try --build, --test, --bench or a port number)"

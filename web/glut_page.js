@@ -119,9 +119,11 @@ mergeInto(LibraryManager.library, {
     canvas.height = Math.round(height * devicePixelRatio);
   },
 
-  // The first frame; the canvas already has its size.
+  // The first frame. As GLUT's default reshape does for a new window, the viewport covers the
+  // canvas at the size it has now, whatever size its context was made at.
   glutMainLoop__deps: ['glutPostRedisplay'],
   glutMainLoop: function() {
+    if (Module.ctx) Module.ctx.viewport(0, 0, Module['canvas'].width, Module['canvas'].height);
     _glutPostRedisplay();
     throw 'unwind';
   },

@@ -263,9 +263,10 @@ describe('without browser features', () => {
       };
     }, draws],
     ['without ResizeObserver, the window\'s size and the pixel ratio', () => { delete window.ResizeObserver; }, draws],
-    ['when the canvas gives no WebGL context after all, a message', () => {
+    ['when the canvas gives the program no WebGL context after all, a message', () => {
       const getContext = HTMLCanvasElement.prototype.getContext;
-      HTMLCanvasElement.prototype.getContext = function(...args) { return this.id === 'canvas' ? null : getContext.apply(this, args); };
+      let calls = 0; // the page's own test of WebGL gets one
+      HTMLCanvasElement.prototype.getContext = function(...args) { return this.id === 'canvas' && calls++ ? null : getContext.apply(this, args); };
     }, async (viewer) => {
       await waitFor('the start-up failure message', () => viewer.page.getByRole('alert').isVisible());
       assert.match(await viewer.page.getByRole('alert').textContent(), /could not start/);
