@@ -83,12 +83,14 @@ struct Layer {
     unsigned lineStrips = 0, polygons = 0; // since the frame was cleared
 
     GLuint program = 0, buffer = 0;
-    GLint transform = -1, colourUniform = -1;
 };
 
 Layer layer;
 
-constexpr GLuint POSITION = 0;
+// The vertex array's one attribute, and constant attributes for the transform's columns (the
+// third meets z = 0) and the colour: unlike uniforms, they need no location looked up after
+// linking, which makes the page wait for the link (it cost as much as the rest of the start).
+constexpr GLuint POSITION = 0, COLUMN_X = 1, COLUMN_Y = 2, COLUMN_W = 3, COLOUR = 4;
 
 GLuint compile(GLenum type, const char* source)
 {
@@ -103,16 +105,21 @@ void createProgram()
     layer.program = glCreateProgram();
     glAttachShader(layer.program, compile(GL_VERTEX_SHADER, R"(
         attribute vec2 position;
-        uniform mat4 transform;
-        void main() { gl_Position = transform * vec4(position, 0.0, 1.0); })"));
+        attribute vec4 columnX, columnY, columnW, colour;
+        varying vec4 fragmentColour;
+        void main() {
+            gl_Position = columnX * position.x + columnY * position.y + columnW;
+            fragmentColour = colour;
+        })"));
     glAttachShader(layer.program, compile(GL_FRAGMENT_SHADER, R"(
         precision mediump float;
-        uniform vec4 colour;
-        void main() { gl_FragColor = colour; })"));
-    glBindAttribLocation(layer.program, POSITION, "position");
+        varying vec4 fragmentColour;
+        void main() { gl_FragColor = fragmentColour; })"));
+    const char* names[] = {"position", "columnX", "columnY", "columnW", "colour"};
+    for (GLuint index = POSITION; index <= COLOUR; ++index) {
+        glBindAttribLocation(layer.program, index, names[index]);
+    }
     glLinkProgram(layer.program);
-    layer.transform = glGetUniformLocation(layer.program, "transform");
-    layer.colourUniform = glGetUniformLocation(layer.program, "colour");
     glGenBuffers(1, &layer.buffer);
 }
 
@@ -146,8 +153,11 @@ void drawCollected()
         createProgram();
     }
     glUseProgram(layer.program);
-    glUniformMatrix4fv(layer.transform, 1, GL_FALSE, (layer.projection * layer.modelview).m);
-    glUniform4fv(layer.colourUniform, 1, layer.colour);
+    const Matrix transform = layer.projection * layer.modelview;
+    glVertexAttrib4fv(COLUMN_X, transform.m);
+    glVertexAttrib4fv(COLUMN_Y, transform.m + 4);
+    glVertexAttrib4fv(COLUMN_W, transform.m + 12);
+    glVertexAttrib4fv(COLOUR, layer.colour);
     glBindBuffer(GL_ARRAY_BUFFER, layer.buffer);
     glEnableVertexAttribArray(POSITION);
     glVertexAttribPointer(POSITION, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);

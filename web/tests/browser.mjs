@@ -169,8 +169,8 @@ export async function openViewer(pageFolder, { engine = 'chromium', fromDisk = f
   try {
     browser = await drivers[engine](url, options);
     const deadline = Date.now() + 30000;
-    const ready = () => typeof Module !== 'undefined' &&
-      !!(Module.ctx || Module.noInitialRun || !document.getElementById('start-failed').hidden);
+    const ready = () => typeof Module !== 'undefined' && !!(Module.ctx ||
+      !document.getElementById('no-webgl').hidden || !document.getElementById('start-failed').hidden);
     while (!await browser.run(ready)) {
       if (Date.now() > deadline) throw new Error(`${engine}: the page neither started nor said why within 30 s`);
       await pause(50);

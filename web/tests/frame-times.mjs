@@ -21,16 +21,18 @@ await floor.evaluate((attributes) => {
     return shader;
   };
   const program = gl.createProgram();
-  gl.attachShader(program, compile(gl.VERTEX_SHADER, 'attribute vec2 position; uniform mat4 transform;' +
-    'void main() { gl_Position = transform * vec4(position, 0.0, 1.0); }'));
+  gl.attachShader(program, compile(gl.VERTEX_SHADER, 'attribute vec2 position;' +
+    'attribute vec4 columnX, columnY, columnW, colour; varying vec4 fragmentColour;' +
+    'void main() { gl_Position = columnX * position.x + columnY * position.y + columnW; fragmentColour = colour; }'));
   gl.attachShader(program, compile(gl.FRAGMENT_SHADER,
-    'precision mediump float; uniform vec4 colour; void main() { gl_FragColor = colour; }'));
-  gl.bindAttribLocation(program, 0, 'position');
+    'precision mediump float; varying vec4 fragmentColour; void main() { gl_FragColor = fragmentColour; }'));
+  ['position', 'columnX', 'columnY', 'columnW', 'colour'].forEach((name, index) => gl.bindAttribLocation(program, index, name));
   gl.linkProgram(program);
   gl.useProgram(program);
-  gl.uniformMatrix4fv(gl.getUniformLocation(program, 'transform'), false,
-    [0.5, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1]);
-  gl.uniform4f(gl.getUniformLocation(program, 'colour'), 0, 0, 0, 1);
+  gl.vertexAttrib4f(1, 0.5, 0, 0, 0);
+  gl.vertexAttrib4f(2, 0, 0.5, 0, 0);
+  gl.vertexAttrib4f(3, 0, 0, 0, 1);
+  gl.vertexAttrib4f(4, 0, 0, 0, 1);
   gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
   gl.enableVertexAttribArray(0);
   gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 8, 0);
