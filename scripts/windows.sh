@@ -22,31 +22,26 @@ fetch_freeglut_source() {
     local apt=$freeglut/apt
     rm -rf "$apt" "$freeglut/source"
     mkdir -p "$apt/parts" "$apt/lists/partial" "$apt/cache/archives/partial" "$freeglut/source"
-    {
-        [ -f /etc/apt/sources.list ] && sed -n 's/^deb \(.*\/debian\(-security\)\?\/\? .*\)/deb-src \1/p' /etc/apt/sources.list
-        shopt -s nullglob
-        awk 'BEGIN { RS = ""; FS = "\n" }
-             { deb = 0; off = 0; debian = 0; out = ""
-               for (i = 1; i <= NF; i++) {
-                 line = $i
-                 if (line ~ /^Types:/) {
-                   n = split(substr(line, 7), types, " ")
-                   for (j = 1; j <= n; j++) if (types[j] == "deb") deb = 1
-                   line = "Types: deb-src"
-                 }
-                 if (line ~ /^Enabled: *no/) off = 1
-                 if (line ~ /^Signed-By:.*debian-archive-keyring/ || line ~ /^URIs:.*\/debian(-security)?\/?$/) debian = 1
-                 out = out line "\n"
-               }
-               if (deb && !off && debian) printf "%s\n", out }' /dev/null /etc/apt/sources.list.d/*.sources
-    } >"$apt/parts/debian-sources.sources.tmp"
-    # One-line entries and deb822 stanzas go to files of their own kinds.
-    grep -q '^deb-src ' "$apt/parts/debian-sources.sources.tmp" &&
-        grep '^deb-src ' "$apt/parts/debian-sources.sources.tmp" >"$apt/parts/debian-sources.list"
-    grep -v '^deb-src ' "$apt/parts/debian-sources.sources.tmp" >"$apt/parts/debian-sources.sources" || true
-    rm "$apt/parts/debian-sources.sources.tmp"
-    [ -s "$apt/parts/debian-sources.sources" ] || [ -s "$apt/parts/debian-sources.list" ] ||
-        die "found no Debian archive in /etc/apt to fetch freeglut's source from"
+    [ -f /etc/apt/sources.list ] &&
+        sed -n 's/^deb \(.*\/debian\(-security\)\?\/\? .*\)/deb-src \1/p' /etc/apt/sources.list >"$apt/parts/debian.list"
+    shopt -s nullglob
+    awk 'BEGIN { RS = ""; FS = "\n" }
+         { deb = 0; off = 0; debian = 0; out = ""
+           for (i = 1; i <= NF; i++) {
+             line = $i
+             if (line ~ /^Types:/) {
+               n = split(substr(line, 7), types, " ")
+               for (j = 1; j <= n; j++) if (types[j] == "deb") deb = 1
+               line = "Types: deb-src"
+             }
+             if (line ~ /^Enabled: *no/) off = 1
+             if (line ~ /^Signed-By:.*debian-archive-keyring/ || line ~ /^URIs:.*\/debian(-security)?\/?$/) debian = 1
+             out = out line "\n"
+           }
+           if (deb && !off && debian) printf "%s\n", out }' /dev/null /etc/apt/sources.list.d/*.sources >"$apt/parts/debian.sources"
+    shopt -u nullglob
+    find "$apt/parts" -type f -empty -delete
+    [ -n "$(ls "$apt/parts")" ] || die "found no Debian archive in /etc/apt to fetch freeglut's source from"
     local options=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt/parts"
                    -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o APT::Sandbox::User="$(id -un)")
     say "fetching freeglut's source package from Debian's archive (a private apt configuration in $apt)"
@@ -69,12 +64,13 @@ build_freeglut() {
     source=$(echo "$freeglut"/source/freeglut-*/)
     say "cross-building freeglut $(basename "$source" | sed 's/freeglut-//') for Windows"
     rm -rf "$freeglut/build" "$freeglut/root"
-    cmake -S "$source" -B "$freeglut/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-        -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF \
-        -DFREEGLUT_REPLACE_GLUT=ON -DINSTALL_PDB=OFF -DCMAKE_INSTALL_PREFIX="$freeglut/root" >/dev/null ||
-        die "configuring freeglut failed"
-    cmake --build "$freeglut/build" --parallel "$(nproc)" >/dev/null || die "building freeglut failed"
-    cmake --install "$freeglut/build" >/dev/null || die "installing freeglut failed"
+    # freeglut's own warnings are not ours to mend: its output goes to a log, shown if it fails.
+    local log=$freeglut/build.log
+    { cmake -S "$source" -B "$freeglut/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+          -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF \
+          -DFREEGLUT_REPLACE_GLUT=ON -DINSTALL_PDB=OFF -DCMAKE_INSTALL_PREFIX="$freeglut/root" &&
+      cmake --build "$freeglut/build" --parallel "$(nproc)" &&
+      cmake --install "$freeglut/build"; } >"$log" 2>&1 || { cat "$log" >&2; die "building freeglut failed (log: $log)"; }
     cp "$source/COPYING" "$freeglut/root/COPYING"
 }
 
