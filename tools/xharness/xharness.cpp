@@ -258,12 +258,8 @@ ViewerSession::ViewerSession(const std::vector<std::string>& args,
     std::vector<std::string> argv = wrapper;
     argv.push_back(viewerPath());
     argv.insert(argv.end(), args.begin(), args.end());
-    char folder[] = "/tmp/viewer-session-XXXXXX";
-    if (mkdtemp(folder) == nullptr) {
-        fail("could not make a temporary folder");
-    }
-    tmpdir_ = folder;
-    viewer_ = std::make_unique<Child>(argv, std::vector<std::string>{"DISPLAY=" + display_.name(), "TMPDIR=" + tmpdir_});
+    viewer_ = std::make_unique<Child>(argv,
+                                      std::vector<std::string>{"DISPLAY=" + display_.name(), "TMPDIR=" + tmpdir_.path()});
 
     // Captures need the whole window on screen. GLUT asks for no position and lands at (-1, -1),
     // over the screen's edge, so it is moved to the origin; a window system that placed it wholly
@@ -286,10 +282,19 @@ ViewerSession::ViewerSession(const std::vector<std::string>& args,
     }
 }
 
-ViewerSession::~ViewerSession()
+TemporaryFolder::TemporaryFolder()
 {
-    viewer_.reset();
-    std::filesystem::remove_all(tmpdir_);
+    char folder[] = "/tmp/viewer-session-XXXXXX";
+    if (mkdtemp(folder) == nullptr) {
+        fail("could not make a temporary folder");
+    }
+    path_ = folder;
+}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
 }
 
 Picture ViewerSession::capture() const

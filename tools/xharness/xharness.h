@@ -76,6 +76,19 @@ private:
     Display* display_ = nullptr;
 };
 
+// A folder of its own under /tmp, removed with all it holds when this goes.
+class TemporaryFolder {
+public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 // One run of the viewer on its own virtual display. `wrapper` runs before the viewer's path
 // (valgrind, say); `args` follow it. The viewer gets a TMPDIR of its own, so that whatever it
 // starts beside itself (Wine's server, for the Windows program) belongs to this run alone.
@@ -84,9 +97,6 @@ public:
     explicit ViewerSession(const std::vector<std::string>& args = {},
                            const std::vector<std::string>& wrapper = {},
                            milliseconds startTimeout = milliseconds(20000));
-    ~ViewerSession();
-    ViewerSession(const ViewerSession&) = delete;
-    ViewerSession& operator=(const ViewerSession&) = delete;
 
     Window window() const { return window_; }
     pid_t pid() const { return viewer_->pid(); }
@@ -116,7 +126,7 @@ private:
     void markInput();
 
     VirtualDisplay display_;
-    std::string tmpdir_;
+    TemporaryFolder tmpdir_; // outlives the viewer
     std::unique_ptr<Child> viewer_;
     Window window_ = 0;
     unsigned long long switchesAtInput_ = 0;
