@@ -110,8 +110,10 @@ if [ "$mode" = --wine ]; then
     export WINEPREFIX=$win/wine-prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         say "making the Wine prefix $WINEPREFIX (once per build folder; about 20 s)"
-        TMPDIR=$(mktemp -d) xvfb-run -a sh -c 'wineboot --init && wineserver --wait' >/dev/null 2>&1 ||
+        server=$(mktemp -d) # Wine's server folder, for this once
+        TMPDIR=$server xvfb-run -a sh -c 'wineboot --init && wineserver --wait' >/dev/null 2>&1 ||
             die "wineboot failed"
+        rm -rf "$server"
     fi
     cat >"$win/sierpinski-viewer-wine" <<SCRIPT
 #!/usr/bin/env bash

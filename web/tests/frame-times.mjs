@@ -4,7 +4,7 @@
 // at 5). A frame runs from the start of the display callback to finished pixels (a one-pixel
 // readPixels waits for them); viewer and floor frames alternate, and the medians are compared.
 //   PAGE_DIR=build/web/web node frame-times.mjs
-import { openViewer } from './browser.mjs';
+import { openViewer, rawWebGl } from './browser.mjs';
 import { arrowheadSegments } from './expected.mjs';
 
 // Frames of each kind per figure; the carpet's are short and want more to settle their median.
@@ -12,31 +12,8 @@ const FRAMES = { 'arrowhead 12': 21, 'carpet 5': 61 };
 const viewer = await openViewer(process.env.PAGE_DIR);
 const floor = await viewer.page.context().newPage();
 await floor.setContent('<canvas width="500" height="500"></canvas>');
-await floor.evaluate((attributes) => {
-  const gl = document.querySelector('canvas').getContext('webgl', attributes);
-  const compile = (type, source) => {
-    const shader = gl.createShader(type);
-    gl.shaderSource(shader, source);
-    gl.compileShader(shader);
-    return shader;
-  };
-  const program = gl.createProgram();
-  gl.attachShader(program, compile(gl.VERTEX_SHADER, 'attribute vec2 position;' +
-    'attribute vec4 columnX, columnY, columnW, colour; varying vec4 fragmentColour;' +
-    'void main() { gl_Position = columnX * position.x + columnY * position.y + columnW; fragmentColour = colour; }'));
-  gl.attachShader(program, compile(gl.FRAGMENT_SHADER,
-    'precision mediump float; varying vec4 fragmentColour; void main() { gl_FragColor = fragmentColour; }'));
-  ['position', 'columnX', 'columnY', 'columnW', 'colour'].forEach((name, index) => gl.bindAttribLocation(program, index, name));
-  gl.linkProgram(program);
-  gl.useProgram(program);
-  gl.vertexAttrib4f(1, 0.5, 0, 0, 0);
-  gl.vertexAttrib4f(2, 0, 0.5, 0, 0);
-  gl.vertexAttrib4f(3, 0, 0, 0, 1);
-  gl.vertexAttrib4f(4, 0, 0, 0, 1);
-  gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
-  gl.enableVertexAttribArray(0);
-  gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 8, 0);
-  gl.clearColor(0, 0, 1, 1);
+await floor.evaluate(([setUp, attributes]) => {
+  const gl = new Function(`return (${setUp})`)()(document.querySelector('canvas'), attributes);
   window.floorFrame = (vertices, mode) => {
     const start = performance.now();
     gl.clear(gl.COLOR_BUFFER_BIT);
@@ -45,7 +22,7 @@ await floor.evaluate((attributes) => {
     gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
     return performance.now() - start;
   };
-}, await viewer.page.evaluate(() => Module.ctx.getContextAttributes()));
+}, [rawWebGl.toString(), await viewer.page.evaluate(() => Module.ctx.getContextAttributes())]);
 
 // The display callback called as GLUT calls it, then one pixel read back.
 const viewerFrame = () => viewer.page.evaluate(() => {

@@ -1,14 +1,14 @@
 // Start-up of the web page in Lighthouse 12.2.3 with Debian's Chromium (software WebGL), on its
 // mobile and desktop presets: total blocking time and largest contentful paint, against a floor
 // page measured in the same run with the same browser and flags (raw WebGL1 on a 500 x 500 canvas
-// drawing the depth-0 strip, under a heading and a line of text for the paint to find), and the
+// drawing the depth-0 strip with the layer's shader, under a heading and a line of text for the paint to find), and the
 // page's accessibility, best practices and SEO scores. Page and floor alternate; medians.
 //   PAGE_DIR=build/web/web node start-up.mjs [RUNS]
 import lighthouse from 'lighthouse';
 import desktopConfig from 'lighthouse/core/config/desktop-config.js';
 import { launch } from 'chrome-launcher';
 import { createServer } from 'node:http';
-import { BROWSER_ARGS } from './browser.mjs';
+import { BROWSER_ARGS, rawWebGl } from './browser.mjs';
 import { serve } from '../serve.mjs';
 
 const RUNS = Number(process.argv[2] ?? 5);
@@ -19,24 +19,8 @@ const FLOOR = `<!doctype html>
 <h1>Floor</h1><p>Raw WebGL1 drawing the depth-0 strip.</p>
 <canvas width="500" height="500" style="display: block; max-width: 100%"></canvas>
 <script>
-  const gl = document.querySelector('canvas').getContext('webgl', { alpha: false, depth: false, antialias: false });
-  const compile = (type, source) => {
-    const shader = gl.createShader(type);
-    gl.shaderSource(shader, source);
-    gl.compileShader(shader);
-    return shader;
-  };
-  const program = gl.createProgram();
-  gl.attachShader(program, compile(gl.VERTEX_SHADER,
-    'attribute vec2 position; void main() { gl_Position = vec4(position / 2.0, 0.0, 1.0); }'));
-  gl.attachShader(program, compile(gl.FRAGMENT_SHADER, 'precision mediump float; void main() { gl_FragColor = vec4(0.0, 0.0, 0.0, 1.0); }'));
-  gl.linkProgram(program);
-  gl.useProgram(program);
-  gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+  const gl = (${rawWebGl})(document.querySelector('canvas'), { alpha: false, depth: false, antialias: false });
   gl.bufferData(gl.ARRAY_BUFFER, new Float32Array([-1, -0.58, -0.5, 0.285, 0.5, 0.285, 1, -0.58]), gl.STATIC_DRAW);
-  gl.enableVertexAttribArray(0);
-  gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 0, 0);
-  gl.clearColor(0, 0, 1, 1);
   gl.clear(gl.COLOR_BUFFER_BIT);
   gl.drawArrays(gl.LINE_STRIP, 0, 4);
 </script></body></html>`;
