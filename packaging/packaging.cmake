@@ -5,6 +5,7 @@
 # so that the same sources give the same packages byte for byte.
 include(GNUInstallDirs)
 
+include(${PROJECT_SOURCE_DIR}/cmake/program_facts.cmake) # the title and ceilings the texts name
 set(SOURCE_DIR ${PROJECT_SOURCE_DIR})
 include(${CMAKE_CURRENT_LIST_DIR}/source_date_epoch.cmake)
 set(ENV{SOURCE_DATE_EPOCH} ${SOURCE_DATE_EPOCH}) # string(TIMESTAMP) reads it from there
@@ -19,6 +20,7 @@ set(CPACK_PACKAGE_CONTACT "Veldmora maintainers <maintainers@veldmora.invalid>")
 set(APPSTREAM_ID org.veldmora.sierpinski_viewer)
 set(packaging ${CMAKE_CURRENT_BINARY_DIR}/packaging)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/sierpinski-viewer.1.in ${packaging}/sierpinski-viewer.1 @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/sierpinski-viewer.desktop.in ${packaging}/sierpinski-viewer.desktop @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.Debian.in ${packaging}/changelog.Debian @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/sierpinski-viewer.metainfo.xml.in
                ${packaging}/${APPSTREAM_ID}.metainfo.xml @ONLY)
@@ -43,7 +45,7 @@ install(CODE "
     execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
                     \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/sierpinski-viewer\")
   endif()" COMPONENT viewer)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/sierpinski-viewer.desktop
+install(FILES ${packaging}/sierpinski-viewer.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT viewer)
 foreach(size 48 256)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/icons/sierpinski-viewer-${size}.png RENAME sierpinski-viewer.png
@@ -91,8 +93,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "viewer of the Sierpinski arrowhead curve and carpet, steered with the mouse")
 set(CPACK_PACKAGE_DESCRIPTION
     "Opens one window and draws, black on blue, the Sierpinski arrowhead curve
-built inside a triangle, as open line strips (depth 0 to 12), or the Sierpinski
-carpet, built on a rectangle, as filled quadrilaterals (depth 0 to 5). The left
+built inside a triangle, as open line strips (depth 0 to ${TRIANGLE_MAX_DEPTH}), or the Sierpinski
+carpet, built on a rectangle, as filled quadrilaterals (depth 0 to ${CARPET_MAX_DEPTH}). The left
 mouse button goes one level deeper, the right one shallower, the middle one
 switches figure.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

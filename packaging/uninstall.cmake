@@ -1,7 +1,7 @@
 # Removes every file a `cmake --install` listed in its manifest, one path a line (spaces and ';'
 # included), and says what it did. Folders are left: others may share them. Fails, naming them,
 # when files remain, and then keeps the manifest for another try.
-#   cmake -DMANIFEST=build/install_manifest.txt -P uninstall.cmake
+#   cmake -DMANIFEST=build/installed_files.txt -P packaging/uninstall.cmake
 if(NOT EXISTS "${MANIFEST}")
   message(FATAL_ERROR "${MANIFEST} does not exist: nothing was installed from this build folder")
 endif()

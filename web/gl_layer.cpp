@@ -3,7 +3,7 @@
 // glEnd once per primitive; the layer turns the primitives into GL_LINES and GL_TRIANGLES as they
 // arrive and draws them together when the colour changes, the frame is cleared over or flushed.
 // It keeps what it owns in WebGL (program, buffer, clear colour) so as to make it anew when a lost
-// context comes back, and tells the page how many primitives of each kind a frame drew.
+// context comes back, and tells the page when a frame is flushed.
 #define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -80,7 +80,6 @@ struct Layer {
     Vertex first{}, previous{};
     VertexArray lines;             // two vertices a segment
     VertexArray triangles;         // three vertices a triangle
-    unsigned lineStrips = 0, polygons = 0; // since the frame was cleared
 
     GLuint program = 0, buffer = 0;
 };
@@ -92,11 +91,32 @@ Layer layer;
 // linking, which makes the page wait for the link (it cost as much as the rest of the start).
 constexpr GLuint POSITION = 0, COLUMN_X = 1, COLUMN_Y = 2, COLUMN_W = 3, COLOUR = 4;
 
+EM_JS(bool, contextLost, (), { return GLctx.isContextLost(); });
+
+// Ends the program with the reason, which the page shows as a failed start.
+EM_JS(void, stopWith, (const char* what, const char* log), { abort(UTF8ToString(what) + UTF8ToString(log)); });
+
+// A shader that does not compile or a program that does not link would leave the picture blank
+// without a word: the driver's log says why. (A context lost meanwhile fails them too; the layer
+// makes them anew once it is back.)
+template <typename GetStatus, typename GetLog>
+void require(GLuint object, GLenum status, GetStatus getStatus, GetLog getLog, const char* what)
+{
+    GLint ok = GL_FALSE;
+    getStatus(object, status, &ok);
+    if (ok != GL_TRUE && !contextLost()) {
+        char log[1024] = "";
+        getLog(object, GLsizei(sizeof log), nullptr, log);
+        stopWith(what, log);
+    }
+}
+
 GLuint compile(GLenum type, const char* source)
 {
     const GLuint shader = glCreateShader(type);
     glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
+    require(shader, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog, "a shader did not compile: ");
     return shader;
 }
 
@@ -120,6 +140,7 @@ void createProgram()
         glBindAttribLocation(layer.program, index, names[index]);
     }
     glLinkProgram(layer.program);
+    require(layer.program, GL_LINK_STATUS, glGetProgramiv, glGetProgramInfoLog, "the shaders did not link: ");
     glGenBuffers(1, &layer.buffer);
 }
 
@@ -133,8 +154,6 @@ void drawArrays(GLenum mode, VertexArray& vertices)
     glDrawArrays(mode, 0, GLsizei(vertices.size()));
     vertices.clear();
 }
-
-EM_JS(bool, contextLost, (), { return GLctx.isContextLost(); });
 
 // Draws what has been collected. Everything collected is in one colour, so drawing the
 // triangles before the lines shows what drawing the primitives in their order shows. With the
@@ -165,14 +184,10 @@ void drawCollected()
     drawArrays(GL_LINES, layer.lines);
 }
 
-// The page says what a frame showed (Module.describeFrame); a page that counts frames sets
-// Module.onFrameDrawn.
-EM_JS(void, reportFrameDrawn, (unsigned lineStrips, unsigned polygons), {
-    if (Module['describeFrame']) {
-        Module['describeFrame'](lineStrips, polygons);
-    }
-    if (Module['onFrameDrawn']) {
-        Module['onFrameDrawn']();
+// The page says what a frame showed, and counts the frames.
+EM_JS(void, reportFrameFlushed, (), {
+    if (Module['onFrameFlushed']) {
+        Module['onFrameFlushed']();
     }
 });
 
@@ -203,7 +218,6 @@ void glClear(GLbitfield mask)
     if ((mask & GL_COLOR_BUFFER_BIT) != 0) {
         layer.lines.clear();
         layer.triangles.clear();
-        layer.lineStrips = layer.polygons = 0;
     }
     emscripten_glClear(mask);
 }
@@ -248,8 +262,6 @@ void glBegin(GLenum mode)
 {
     layer.mode = mode;
     layer.count = 0;
-    layer.lineStrips += mode == GL_LINE_STRIP;
-    layer.polygons += mode == GL_POLYGON;
 }
 
 // Each vertex completes a segment of a line strip from its second vertex on, and a triangle of
@@ -282,7 +294,7 @@ void glEnd()
 void glFlush()
 {
     drawCollected();
-    reportFrameDrawn(layer.lineStrips, layer.polygons);
+    reportFrameFlushed();
 }
 
 } // extern "C"

@@ -2,6 +2,7 @@
 // loop for good. The command line belongs to glutInit alone; the program has no options.
 #include "viewer/frame.h"
 #include "viewer/mouse.h"
+#include "viewer/window.h"
 
 #include <GL/glut.h>
 
@@ -9,8 +10,8 @@ int main(int argc, char** argv)
 {
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_SINGLE);
-    glutInitWindowSize(500, 500);
-    glutCreateWindow("Veldmora Assignment#1");
+    glutInitWindowSize(WINDOW_WIDTH, WINDOW_HEIGHT);
+    glutCreateWindow(WINDOW_TITLE);
 
     glutDisplayFunc(display);
     glutMouseFunc(mouse);
