@@ -1,19 +1,22 @@
 // The floor for the start-up benchmark: the viewer's own start-up, step for step, with a display
-// callback that sends the first frame's one strip from constants instead of computing it.
+// callback that sends the first frame's one strip, worked out once before start, instead of recursing.
 #include "viewer/frame.h"
+#include "viewer/window.h"
 
 #include <GL/glut.h>
 
 namespace {
 
-const GLfloat FIRST_STRIP[4][2] = {{-1.0f, -0.58f}, {-0.5f, 0.285f}, {0.5f, 0.285f}, {1.0f, -0.58f}};
+// The strip that depth 0 draws from the seed triangle A, B, C: A, mid(A, C), mid(B, C), B.
+const Point2 FIRST_STRIP[4] = {SEED_TRIANGLE[0], midpoint(SEED_TRIANGLE[0], SEED_TRIANGLE[2]),
+                               midpoint(SEED_TRIANGLE[1], SEED_TRIANGLE[2]), SEED_TRIANGLE[1]};
 
 void displayFirstStrip()
 {
     glClear(GL_COLOR_BUFFER_BIT);
     glBegin(GL_LINE_STRIP);
-    for (const GLfloat* vertex : FIRST_STRIP) {
-        glVertex2fv(vertex);
+    for (const Point2& vertex : FIRST_STRIP) {
+        glVertex2fv(&vertex.x);
     }
     glEnd();
     glFlush();
@@ -30,8 +33,8 @@ int main(int argc, char** argv)
 {
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_SINGLE);
-    glutInitWindowSize(500, 500);
-    glutCreateWindow("Veldmora Assignment#1");
+    glutInitWindowSize(WINDOW_WIDTH, WINDOW_HEIGHT);
+    glutCreateWindow(WINDOW_TITLE);
     glutDisplayFunc(displayFirstStrip);
     glutMouseFunc(redrawOnMouse);
     initGraphics();

@@ -10,6 +10,7 @@
 #include "stand_ins.h"
 #include "viewer/frame.h"
 #include "viewer/view_state.h"
+#include "viewer/window.h"
 #include "xharness.h"
 
 #include <GL/freeglut.h>
@@ -159,7 +160,7 @@ void firstFrame(benchmark::State& state, const std::string& program)
 // picture, read back with XGetImage. Both times include starting xdotool for the click.
 void windowFrames(benchmark::State& state, const std::string& wineViewer, int rounds)
 {
-    constexpr int LEFT = 1, RIGHT = 3;
+    using xharness::LEFT, xharness::RIGHT;
     const auto atTwelve = [](xharness::ViewerSession& viewer) {
         viewer.click(LEFT, TRIANGLE_MAX_DEPTH);
         return viewer.settle();
@@ -245,8 +246,8 @@ int main(int argc, char** argv)
     setenv("DISPLAY", screen.name().c_str(), 1);
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_SINGLE);
-    glutInitWindowSize(500, 500);
-    glutCreateWindow("Veldmora Assignment#1");
+    glutInitWindowSize(WINDOW_WIDTH, WINDOW_HEIGHT);
+    glutCreateWindow(WINDOW_TITLE);
     initGraphics();
 
     static const Stream arrowhead = recordStream(FIGURE_ARROWHEAD, TRIANGLE_MAX_DEPTH);

@@ -1,6 +1,7 @@
 // The real viewer under abuse: a storm of random mouse events, no display, unknown options, and
 // a whole session under valgrind's memcheck. Button numbers are X's: 1 left, 2 middle, 3 right.
 #include "expected_pictures.h"
+#include "mouse_rules.h"
 #include "xharness.h"
 
 #include <sys/wait.h>
@@ -15,30 +16,11 @@ namespace {
 using std::chrono::seconds;
 using xharness::Picture;
 using xharness::ViewerSession;
-
-constexpr int LEFT = 1, MIDDLE = 2, RIGHT = 3;
-
-// The viewer's rules, as a user reads them: which figure, how deep.
-struct Predicted {
-    bool carpet = false;
-    int depth = 0;
-
-    void press(int button)
-    {
-        if (button == LEFT && depth < (carpet ? 5 : 12)) {
-            ++depth;
-        } else if (button == RIGHT && depth > 0) {
-            --depth;
-        } else if (button == MIDDLE) {
-            carpet = !carpet;
-            depth = 0;
-        }
-    }
-};
+using xharness::LEFT, xharness::MIDDLE, xharness::RIGHT;
 
 // Presses and releases of buttons 1 to 7 in random order and overlap, each at a random spot in
 // the window; a held button is released before it is pressed again, and all end released.
-std::vector<std::string> stormOfEvents(unsigned seed, int count, Window window, Predicted& predicted)
+std::vector<std::string> stormOfEvents(unsigned seed, int count, Window window, ViewState& predicted)
 {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> button(1, 7), pixel(0, 499);
@@ -47,7 +29,7 @@ std::vector<std::string> stormOfEvents(unsigned seed, int count, Window window, 
     const auto toggle = [&](int b) {
         commands.insert(commands.end(), {held[b] ? "mouseup" : "mousedown", std::to_string(b)});
         if (!held[b]) {
-            predicted.press(b);
+            predicted = afterPress(predicted, b - 1); // X's buttons count from 1, GLUT's from 0
         }
         held[b] = !held[b];
     };
@@ -67,7 +49,7 @@ std::vector<std::string> stormOfEvents(unsigned seed, int count, Window window, 
 TEST(Abuse, StormOfRandomMouseEventsLeavesThePredictedPicture)
 {
     const unsigned seed = 20261208;
-    Predicted predicted;
+    ViewState predicted = START_VIEW_STATE;
     Picture afterStorm;
     {
         ViewerSession viewer;
@@ -76,10 +58,11 @@ TEST(Abuse, StormOfRandomMouseEventsLeavesThePredictedPicture)
         afterStorm = viewer.settle(seconds(120));
     }
     SCOPED_TRACE("seed " + std::to_string(seed) + ", predicted " +
-                 (predicted.carpet ? "carpet" : "arrowhead") + " at depth " + std::to_string(predicted.depth));
+                 (predicted.figure == FIGURE_CARPET ? "carpet" : "arrowhead") + " at depth " +
+                 std::to_string(predicted.depth));
 
     ViewerSession fresh;
-    if (predicted.carpet) {
+    if (predicted.figure == FIGURE_CARPET) {
         fresh.click(MIDDLE);
     }
     if (predicted.depth > 0) {
@@ -133,10 +116,10 @@ TEST(Valgrind, SessionThroughBothDeepestLevelsHasNoMemoryErrors)
                           std::string("--suppressions=") + VALGRIND_SUPPRESSIONS, "--log-file=" + log},
                          seconds(300));
     viewer.settle(seconds(600));
-    viewer.click(LEFT, 12);
+    viewer.click(LEFT, TRIANGLE_MAX_DEPTH);
     viewer.settle(seconds(900));
     viewer.click(MIDDLE);
-    viewer.click(LEFT, 5);
+    viewer.click(LEFT, CARPET_MAX_DEPTH);
     viewer.settle(seconds(600));
     viewer.click(RIGHT, 4);
     EXPECT_TRUE(showsCarpet(viewer.settle(seconds(600)), 1));

@@ -47,7 +47,7 @@ testing::AssertionResult onlyBlueAndBlack(const xharness::Picture& picture)
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
             const std::uint32_t c = picture.at(x, y);
-            if (!xharness::nearColour(c, BLUE) && !xharness::nearColour(c, BLACK)) {
+            if (c != BLUE && c != BLACK) {
                 return testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is "
                                                    << xharness::describeColour(c)
                                                    << ", neither blue nor black";
@@ -60,7 +60,7 @@ testing::AssertionResult onlyBlueAndBlack(const xharness::Picture& picture)
 testing::AssertionResult probe(const xharness::Picture& picture, int x, int y, std::uint32_t expected,
                                const char* why)
 {
-    if (xharness::nearColour(picture.at(x, y), expected)) {
+    if (picture.at(x, y) == expected) {
         return testing::AssertionSuccess();
     }
     return testing::AssertionFailure() << "pixel (" << x << ", " << y << ") " << why << ": expected "

@@ -6,6 +6,8 @@
 
 #include "xharness.h"
 
+// The program's colours, exactly: every renderer the tests use (Mesa's llvmpipe, natively and
+// under Wine) draws flat colours without dithering or blending.
 constexpr std::uint32_t BLUE = 0x0000ff;
 constexpr std::uint32_t BLACK = 0x000000;
 

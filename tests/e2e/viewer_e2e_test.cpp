@@ -10,20 +10,19 @@ namespace {
 
 using xharness::Picture;
 using xharness::ViewerSession;
-
-constexpr int LEFT = 1, MIDDLE = 2, RIGHT = 3;
+using xharness::LEFT, xharness::MIDDLE, xharness::RIGHT;
 
 TEST(Viewer, WindowIsTitledAndFiveHundredPixelsSquare)
 {
     ViewerSession viewer;
     char* name = nullptr;
     ASSERT_TRUE(XFetchName(viewer.connection(), viewer.window(), &name));
-    EXPECT_STREQ(name, "Veldmora Assignment#1");
+    EXPECT_STREQ(name, WINDOW_TITLE);
     XFree(name);
     XWindowAttributes attributes;
     ASSERT_TRUE(XGetWindowAttributes(viewer.connection(), viewer.window(), &attributes));
-    EXPECT_EQ(attributes.width, 500);
-    EXPECT_EQ(attributes.height, 500);
+    EXPECT_EQ(attributes.width, WINDOW_WIDTH);
+    EXPECT_EQ(attributes.height, WINDOW_HEIGHT);
 }
 
 TEST(Viewer, FirstFrameIsTheDepthZeroStripBlackOnBlue)

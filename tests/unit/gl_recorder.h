@@ -1,5 +1,6 @@
 // Stand-ins for the few libGL, GLU and GLUT entry points the program calls: primitives are kept
-// vertex by vertex, every other call is logged by name, and redisplay requests are counted.
+// vertex by vertex and logged as "primitive", every other GL and GLU call is logged with its
+// arguments, and redisplay requests are counted.
 #pragma once
 #include "figures/point2.h"
 
@@ -19,7 +20,7 @@ struct Primitive {
 
 struct GlRecord {
     std::vector<Primitive> primitives;
-    std::vector<std::string> calls; // glClear, glFlush and state calls, in order
+    std::vector<std::string> calls; // in order: "glClear", "primitive", "glClearColor(0, 0, 1, 1)", ...
     int redisplayRequests = 0;
 };
 

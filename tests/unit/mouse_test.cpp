@@ -1,10 +1,10 @@
 #include "gl_recorder.h"
+#include "mouse_rules.h"
 #include "viewer/mouse.h"
 #include "viewer/view_state.h"
 
 #include <GL/glut.h>
 
-#include <algorithm>
 #include <climits>
 #include <utility>
 
@@ -28,13 +28,12 @@ constexpr ViewState carpet(int depth)
     return {FIGURE_CARPET, depth, CARPET_MAX_DEPTH};
 }
 
-// `count` clicks (press and release) of `button` from `from`, each press moving the depth by `step`
-// within 0 and the ceiling.
-std::vector<Event> presses(int button, int count, ViewState from, int step)
+// `count` clicks (press and release) of `button` from the state `from`, as the rules have them.
+std::vector<Event> presses(int button, int count, ViewState from)
 {
     std::vector<Event> events;
     for (int i = 0; i < count; ++i) {
-        from.depth = std::max(0, std::min(from.depthCeiling, from.depth + step));
+        from = afterPress(from, button);
         events.push_back({button, DOWN, from});
         events.push_back({button, UP, from});
     }
@@ -69,42 +68,36 @@ void play(const std::vector<Event>& events, int x = 250, int y = 250)
     }
 }
 
-TEST(Mouse, StartsAsTheArrowheadAtDepthZero)
-{
-    const ViewState s = START_VIEW_STATE;
-    EXPECT_TRUE(s.figure == FIGURE_ARROWHEAD && s.depth == 0 && s.depthCeiling == 12);
-}
-
 TEST(Mouse, LeftStopsAtTheArrowheadCeilingAndRightAtZero)
 {
-    play(concat({presses(LEFT, 15, arrowhead(0), +1), presses(RIGHT, 15, arrowhead(12), -1),
-                 presses(LEFT, 1, arrowhead(0), +1)}));
+    play(concat({presses(LEFT, 15, arrowhead(0)), presses(RIGHT, 15, arrowhead(12)),
+                 presses(LEFT, 1, arrowhead(0))}));
 }
 
 TEST(Mouse, MiddleSwitchesFigureAndResetsDepthFromAnyDepth)
 {
     for (int depth = 0; depth <= TRIANGLE_MAX_DEPTH; ++depth) {
-        play(concat({presses(LEFT, depth, arrowhead(0), +1),
+        play(concat({presses(LEFT, depth, arrowhead(0)),
                      {{MIDDLE, DOWN, carpet(0)}, {MIDDLE, UP, carpet(0)}},
-                     presses(LEFT, depth, carpet(0), +1),
+                     presses(LEFT, depth, carpet(0)),
                      {{MIDDLE, DOWN, arrowhead(0)}, {MIDDLE, UP, arrowhead(0)}},
-                     presses(LEFT, 1, arrowhead(0), +1)}));
+                     presses(LEFT, 1, arrowhead(0))}));
     }
 }
 
 TEST(Mouse, CeilingFollowsTheFigureThroughASwitchAndBack)
 {
-    play(concat({{{MIDDLE, DOWN, carpet(0)}}, presses(LEFT, 8, carpet(0), +1),
-                 presses(RIGHT, 7, carpet(5), -1), {{MIDDLE, DOWN, arrowhead(0)}},
-                 presses(LEFT, 14, arrowhead(0), +1), {{MIDDLE, DOWN, carpet(0)}},
+    play(concat({{{MIDDLE, DOWN, carpet(0)}}, presses(LEFT, 8, carpet(0)),
+                 presses(RIGHT, 7, carpet(5)), {{MIDDLE, DOWN, arrowhead(0)}},
+                 presses(LEFT, 14, arrowhead(0)), {{MIDDLE, DOWN, carpet(0)}},
                  {{MIDDLE, DOWN, arrowhead(0)}}, {{MIDDLE, DOWN, carpet(0)}},
-                 presses(LEFT, 6, carpet(0), +1)}));
+                 presses(LEFT, 6, carpet(0))}));
 }
 
 // Releases, the wheel (3 and 4), further buttons and odd values change nothing but still redraw.
 TEST(Mouse, OnlyPressesOfTheThreeButtonsChangeTheState)
 {
-    std::vector<Event> events = presses(LEFT, 3, arrowhead(0), +1);
+    std::vector<Event> events = presses(LEFT, 3, arrowhead(0));
     for (int button : {LEFT, MIDDLE, RIGHT, 3, 4, 5, 6, 7, 8, -1, 1000}) {
         events.push_back({button, UP, arrowhead(3)});
     }
@@ -121,8 +114,8 @@ TEST(Mouse, OnlyPressesOfTheThreeButtonsChangeTheState)
 
 TEST(Mouse, PointerPositionNeverMatters)
 {
-    const auto session = concat({presses(LEFT, 4, arrowhead(0), +1), presses(RIGHT, 1, arrowhead(4), -1),
-                                 {{MIDDLE, DOWN, carpet(0)}}, presses(LEFT, 2, carpet(0), +1)});
+    const auto session = concat({presses(LEFT, 4, arrowhead(0)), presses(RIGHT, 1, arrowhead(4)),
+                                 {{MIDDLE, DOWN, carpet(0)}}, presses(LEFT, 2, carpet(0))});
     for (const auto& [x, y] : {std::pair{0, 0}, {499, 499}, {-40, 900}, {250, -1}, {INT_MAX, INT_MIN}}) {
         play(session, x, y);
     }

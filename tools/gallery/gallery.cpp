@@ -1,6 +1,7 @@
 // Renders pictures of both figures from the real viewer on a private Xvfb into a folder:
 //   sierpinski-gallery FOLDER [arrowhead=0,2,5] [carpet=1,3]
 // writes FOLDER/arrowhead-<depth>.png and FOLDER/carpet-<depth>.png, 500 x 500 each.
+#include "viewer/view_state.h"
 #include "xharness.h"
 
 #include <algorithm>
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr int LEFT = 1, MIDDLE = 2;
+using xharness::LEFT, xharness::MIDDLE;
 
 bool parseDepths(const std::string& text, int ceiling, std::set<int>& depths)
 {
@@ -63,12 +64,12 @@ int main(int argc, char** argv)
     std::set<int> arrowhead, carpet;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool ok = arg.rfind("arrowhead=", 0) == 0 ? parseDepths(arg.substr(10), 12, arrowhead)
-                        : arg.rfind("carpet=", 0) == 0  ? parseDepths(arg.substr(7), 5, carpet)
+        const bool ok = arg.rfind("arrowhead=", 0) == 0 ? parseDepths(arg.substr(10), TRIANGLE_MAX_DEPTH, arrowhead)
+                        : arg.rfind("carpet=", 0) == 0  ? parseDepths(arg.substr(7), CARPET_MAX_DEPTH, carpet)
                                                         : false;
         if (!ok) {
-            std::fprintf(stderr, "%s: '%s' is not arrowhead=D,... (0-12) or carpet=D,... (0-5)\n",
-                         argv[0], argv[i]);
+            std::fprintf(stderr, "%s: '%s' is not arrowhead=D,... (0-%d) or carpet=D,... (0-%d)\n",
+                         argv[0], argv[i], TRIANGLE_MAX_DEPTH, CARPET_MAX_DEPTH);
             return 2;
         }
     }

@@ -2,6 +2,8 @@
 // by its title, clicks with xdotool and reads the window's pixels back exactly with XGetImage.
 // Every wait polls with a deadline and throws std::runtime_error naming what it waited for.
 #pragma once
+#include "viewer/window.h"
+
 #include <X11/Xlib.h>
 #include <sys/types.h>
 
@@ -16,7 +18,8 @@ namespace xharness {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr const char* WINDOW_TITLE = "Veldmora Assignment#1";
+// X's mouse buttons; the wheel is 4 (up) and 5 (down), further buttons 6 and on.
+constexpr int LEFT = 1, MIDDLE = 2, RIGHT = 3;
 
 // A window's pixels, 0xRRGGBB, row 0 at the top, in window pixels.
 struct Picture {
@@ -34,8 +37,6 @@ struct Picture {
     void writePng(const std::string& path) const;
 };
 
-// Within +-3 per channel, the spread software rendering may show between machines.
-bool nearColour(std::uint32_t found, std::uint32_t expected);
 std::string describeColour(std::uint32_t rgb);
 
 // A child process that is killed if the harness dies first. `keepFd` stays open in it; a quiet

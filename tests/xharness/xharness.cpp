@@ -52,14 +52,6 @@ std::string describeColour(std::uint32_t rgb)
     return text;
 }
 
-bool nearColour(std::uint32_t found, std::uint32_t expected)
-{
-    const auto channelNear = [&](int shift) {
-        return std::abs(int((found >> shift) & 0xffu) - int((expected >> shift) & 0xffu)) <= 3;
-    };
-    return channelNear(0) && channelNear(8) && channelNear(16);
-}
-
 std::string Picture::firstDifference(const Picture& other) const
 {
     if (width != other.width || height != other.height) {
