@@ -8,55 +8,30 @@ import puppeteer from 'puppeteer-core';
 import { Builder, By, Button } from 'selenium-webdriver';
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:net';
-import { inflateSync } from 'node:zlib';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { serve, PAGE } from '../serve.mjs';
+import { crop, decodePng, samePicture } from './pictures.mjs';
 
-export const BLUE = [0, 0, 255];
-export const BLACK = [0, 0, 0];
 export const ENGINES = ['chromium', 'firefox', 'webkit'];
 
 export const BROWSER_ARGS = ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
   '--enable-unsafe-swiftshader', '--disable-quic', '--no-first-run', '--disable-background-networking',
   '--disable-component-update', '--disable-sync'];
 
-// The floor pages' raw WebGL1, run in the page (pass it as source): a context on the canvas with
-// the given attributes and the layer's own shader, the world square [-2, 2] x [-2, 2] on it,
-// drawing black, clearing blue, with one vertex buffer bound to the position. Returns the context.
-export function rawWebGl(canvas, attributes) {
-  const gl = canvas.getContext('webgl', attributes);
-  const compile = (type, source) => {
-    const shader = gl.createShader(type);
-    gl.shaderSource(shader, source);
-    gl.compileShader(shader);
-    return shader;
-  };
-  const program = gl.createProgram();
-  gl.attachShader(program, compile(gl.VERTEX_SHADER, 'attribute vec2 position;' +
-    'attribute vec4 columnX, columnY, columnW, colour; varying vec4 fragmentColour;' +
-    'void main() { gl_Position = columnX * position.x + columnY * position.y + columnW; fragmentColour = colour; }'));
-  gl.attachShader(program, compile(gl.FRAGMENT_SHADER,
-    'precision mediump float; varying vec4 fragmentColour; void main() { gl_FragColor = fragmentColour; }'));
-  ['position', 'columnX', 'columnY', 'columnW', 'colour'].forEach((name, index) => gl.bindAttribLocation(program, index, name));
-  gl.linkProgram(program);
-  gl.useProgram(program);
-  gl.vertexAttrib4f(1, 0.5, 0, 0, 0);
-  gl.vertexAttrib4f(2, 0, 0.5, 0, 0);
-  gl.vertexAttrib4f(3, 0, 0, 0, 1);
-  gl.vertexAttrib4f(4, 0, 0, 0, 1);
-  gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
-  gl.enableVertexAttribArray(0);
-  gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 8, 0);
-  gl.clearColor(0, 0, 1, 1);
-  return gl;
+const pause = (ms) => new Promise((done) => setTimeout(done, ms));
+
+// Polls the condition every 50 ms until it holds, or throws, naming what it waited for.
+export async function waitFor(what, condition, timeout = 10000) {
+  for (const deadline = Date.now() + timeout; !await condition();) {
+    if (Date.now() > deadline) throw new Error(`waited ${timeout} ms for ${what}`);
+    await pause(50);
+  }
 }
 
 // The page's own buttons by their names.
 const PAGE_BUTTONS = { Deeper: 0, Shallower: 2, 'Other figure': 1 };
 const buttonSelector = (name) => `button[data-glut-button="${PAGE_BUTTONS[name]}"]`;
-
-const pause = (ms) => new Promise((done) => setTimeout(done, ms));
 
 // Each engine's way to open a page and act on it, all alike: run(fn, arg) runs fn in the page,
 // clickCanvas clicks a mouse button at a canvas pixel, press clicks (or taps) a page button,
@@ -199,17 +174,8 @@ export async function openViewer(pageFolder, { engine = 'chromium', fromDisk = f
   let browser;
   try {
     browser = await drivers[engine](url, options);
-    const deadline = Date.now() + 30000;
-    const ready = () => typeof Module !== 'undefined' && !!(Module.ctx ||
-      !document.getElementById('no-webgl').hidden || !document.getElementById('start-failed').hidden);
-    while (!await browser.run(ready)) {
-      if (Date.now() > deadline) throw new Error(`${engine}: the page neither started nor said why within 30 s`);
-      await pause(50);
-    }
-    await browser.run(() => {
-      window.framesDrawn = 0;
-      Module.onFrameDrawn = () => ++window.framesDrawn;
-    });
+    await waitFor(`${engine}: the page to start or say why not`, () => browser.run(() => typeof Module !== 'undefined' &&
+      !!(Module.ctx || !document.getElementById('no-webgl').hidden || !document.getElementById('start-failed').hidden)), 30000);
   } catch (error) {
     await browser?.close();
     server.close();
@@ -229,89 +195,20 @@ export async function openViewer(pageFolder, { engine = 'chromium', fromDisk = f
       for (let i = 0; i < count; ++i) await browser.press(name);
     },
     status: () => browser.run(() => document.getElementById('status').textContent),
-    frameCount: () => browser.run(() => window.framesDrawn),
+    frameCount: () => browser.run(() => Module.framesFlushed),
     async picture() {
       return browser.canvasPicture ? browser.canvasPicture() : decodePng(await browser.canvasPng());
     },
-    // Waits until no frame has been drawn for 300 ms and the picture stays the same.
+    // Waits until no frame has been drawn for 300 ms and the picture stays the same; returns it.
     async settle(timeout = 60000) {
-      const deadline = Date.now() + timeout;
-      let last = await this.picture();
-      let frames = await this.frameCount();
-      let quietSince = Date.now();
-      for (;;) {
-        await pause(50);
-        const picture = await this.picture();
-        const nowFrames = await this.frameCount();
-        if (nowFrames !== frames || !samePicture(picture, last)) {
-          quietSince = Date.now();
-        } else if (Date.now() - quietSince >= 300) {
-          return picture;
-        }
-        if (Date.now() > deadline) throw new Error(`${engine}: waited ${timeout} ms for the page to finish drawing`);
-        last = picture;
-        frames = nowFrames;
-      }
+      let last = await this.picture(), frames = await this.frameCount(), quietSince = Date.now();
+      await waitFor(`${engine}: the page to finish drawing`, async () => {
+        const [picture, nowFrames] = [await this.picture(), await this.frameCount()];
+        if (nowFrames !== frames || !samePicture(picture, last)) quietSince = Date.now();
+        [last, frames] = [picture, nowFrames];
+        return Date.now() - quietSince >= 300;
+      }, timeout);
+      return last;
     },
   };
-}
-
-export function crop(picture, left, top, width, height) {
-  const pixels = Buffer.alloc(width * height * 3);
-  for (let y = 0; y < height; ++y) {
-    picture.pixels.copy(pixels, y * width * 3, ((top + y) * picture.width + left) * 3, ((top + y) * picture.width + left + width) * 3);
-  }
-  return picture3(width, height, pixels);
-}
-
-export function samePicture(a, b) {
-  return a.width === b.width && a.height === b.height && a.pixels.equals(b.pixels);
-}
-
-// 8-bit RGB or RGBA PNG, as Chromium writes its screenshots.
-export function decodePng(png) {
-  let offset = 8;
-  let width = 0, height = 0, channels = 0;
-  const data = [];
-  while (offset < png.length) {
-    const length = png.readUInt32BE(offset);
-    const type = png.toString('latin1', offset + 4, offset + 8);
-    const body = png.subarray(offset + 8, offset + 8 + length);
-    if (type === 'IHDR') {
-      width = body.readUInt32BE(0);
-      height = body.readUInt32BE(4);
-      channels = { 2: 3, 6: 4 }[body[9]];
-      if (body[8] !== 8 || !channels) throw new Error('unsupported PNG format');
-    } else if (type === 'IDAT') {
-      data.push(body);
-    }
-    offset += 12 + length;
-  }
-  const raw = inflateSync(Buffer.concat(data));
-  const stride = width * channels;
-  const rows = Buffer.alloc(stride * height);
-  for (let y = 0; y < height; ++y) {
-    const filter = raw[y * (stride + 1)];
-    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
-    for (let i = 0; i < stride; ++i) {
-      const left = i >= channels ? rows[y * stride + i - channels] : 0;
-      const up = y > 0 ? rows[(y - 1) * stride + i] : 0;
-      const upLeft = y > 0 && i >= channels ? rows[(y - 1) * stride + i - channels] : 0;
-      const paeth = () => {
-        const p = left + up - upLeft;
-        const [pa, pb, pc] = [Math.abs(p - left), Math.abs(p - up), Math.abs(p - upLeft)];
-        return pa <= pb && pa <= pc ? left : pb <= pc ? up : upLeft;
-      };
-      const predictor = [0, left, up, (left + up) >> 1, filter === 4 ? paeth() : 0][filter];
-      rows[y * stride + i] = (line[i] + predictor) & 0xff;
-    }
-  }
-  const pixels = Buffer.alloc(width * height * 3);
-  for (let p = 0; p < width * height; ++p) rows.copy(pixels, p * 3, p * channels, p * channels + 3);
-  return picture3(width, height, pixels);
-}
-
-// A picture of 8-bit RGB pixels, row by row from the top.
-function picture3(width, height, pixels) {
-  return { width, height, pixels, at: (x, y) => [...pixels.subarray((y * width + x) * 3, (y * width + x) * 3 + 3)] };
 }

@@ -3,13 +3,14 @@
 // page measured in the same run with the same browser and flags (raw WebGL1 on a 500 x 500 canvas
 // drawing the depth-0 strip with the layer's shader, under a heading and a line of text for the paint to find), and the
 // page's accessibility, best practices and SEO scores. Page and floor alternate; medians.
-//   PAGE_DIR=build/web/web node start-up.mjs [RUNS]
+//   PAGE_DIR=build/web node bench/web/start-up.mjs [RUNS]
 import lighthouse from 'lighthouse';
 import desktopConfig from 'lighthouse/core/config/desktop-config.js';
 import { launch } from 'chrome-launcher';
 import { createServer } from 'node:http';
-import { BROWSER_ARGS, rawWebGl } from './browser.mjs';
-import { serve } from '../serve.mjs';
+import { BROWSER_ARGS } from '../../web/tests/browser.mjs';
+import { serve } from '../../web/serve.mjs';
+import { rawWebGl, median } from './floor.mjs';
 
 const RUNS = Number(process.argv[2] ?? 5);
 
@@ -39,7 +40,6 @@ const chrome = await launch({
   chromePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
   chromeFlags: ['--headless=new', ...BROWSER_ARGS],
 });
-const median = (values) => [...values].sort((a, b) => a - b)[values.length >> 1];
 const CATEGORIES = ['performance', 'accessibility', 'best-practices', 'seo'];
 
 try {
