@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034 # the *_PACKAGES lists are for the scripts that source this
 # Shared by the project's scripts: say what is happening, install missing Debian packages, build.
 # Sourced, not run.
 
@@ -25,6 +26,7 @@ ensure_packages() {
         "${missing[@]}" >/dev/null || die "apt-get install failed: ${missing[*]}"
 }
 
+# The packages each kind of work needs.
 BUILD_PACKAGES=(cmake make g++ libglut-dev libglu1-mesa-dev libgtest-dev)
 # A virtual X server with software OpenGL, xdotool for the clicks and Xlib for reading pixels back.
 HEADLESS_PACKAGES=(xvfb xauth xdotool x11-utils libgl1-mesa-dri libx11-dev libstb-dev)
@@ -33,19 +35,26 @@ WINDOWS_PACKAGES=(mingw-w64 wine wine64 zip debian-archive-keyring)
 # The web build and its browser tests in the three engines, Firefox and WebKit on a virtual X
 # server with a session bus.
 WEB_PACKAGES=(emscripten chromium firefox-esr webkit2gtk-driver xvfb xauth dbus-daemon)
-# memcheck, the static checkers, hardening-check (devscripts) with readelf (binutils), and what
-# builds and checks the Debian package and the RPM.
-CHECK_PACKAGES=(valgrind clang-tidy cppcheck devscripts binutils dpkg-dev desktop-file-utils man-db lintian
-                appstream rpm rpmlint file)
+# The static checkers, hardening-check (devscripts) with readelf (binutils), and what builds and
+# checks the Debian package and the RPM.
+LINT_PACKAGES=(clang-tidy cppcheck shellcheck)
+HARDENING_PACKAGES=(devscripts binutils)
+PACKAGE_PACKAGES=(dpkg-dev desktop-file-utils man-db lintian appstream rpm rpmlint file)
 
-# Node.js and npm for the browser tests: the machine's own if it has them, else Debian's.
+# Node.js and npm for the browser tests and benchmarks: the machine's own if it has them, else
+# Debian's. Their packages (package.json) want Node.js 18 or later.
 ensure_node() {
-    command -v node >/dev/null && command -v npm >/dev/null || ensure_packages nodejs npm
+    if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+        ensure_packages nodejs npm
+    fi
+    local major
+    major=$(node -p 'process.versions.node.split(".")[0]')
+    [ "$major" -ge 18 ] || die "Node.js $(node --version) is too old for the browser tools: they need 18 or later"
 }
 
-# Configures (optimised by default) and builds the named targets, or all, in $BUILD_DIR.
+# Configures (optimised by default) and builds the named targets (all: every one) in $BUILD_DIR.
 build_project() {
-    say "building ${*:-everything} in $BUILD_DIR"
+    say "building $* in $BUILD_DIR"
     cmake -S "$ROOT" -B "$BUILD_DIR" >/dev/null || die "cmake configure failed"
-    cmake --build "$BUILD_DIR" --parallel "$(nproc)" ${1:+--target "$@"} || die "build failed"
+    cmake --build "$BUILD_DIR" --parallel "$(nproc)" --target "$@" || die "build failed"
 }

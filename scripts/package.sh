@@ -4,6 +4,7 @@
 # same bytes whatever the umask, time zone, locale or folder.
 #   scripts/package.sh [deb|rpm]
 set -euo pipefail
+# shellcheck source=common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 kind=${1:-deb}
@@ -12,7 +13,7 @@ deb) generator=DEB tool=dpkg-dev ;;
 rpm) generator=RPM tool=rpm ;;
 *) die "unknown package kind '$kind' (try deb or rpm)" ;;
 esac
-ensure_packages "${BUILD_PACKAGES[@]}" $tool
+ensure_packages "${BUILD_PACKAGES[@]}" "$tool"
 build_project sierpinski-viewer package_docs
 say "making the $generator package"
 out=${PACKAGE_DIR:-$BUILD_DIR/package}
@@ -26,5 +27,9 @@ trap 'rm -rf "$staging"' EXIT
 (cd "$BUILD_DIR" && cpack -G "$generator" -B "$staging" >/dev/null) || die "cpack failed"
 mv "$staging"/*."$kind" "$out"/
 package=$(echo "$out"/*."$kind")
-[ "$kind" = deb ] && say "install it with: sudo apt install $package" || say "install it with: sudo dnf install $package"
+if [ "$kind" = deb ]; then
+    say "install it with: sudo apt install $package"
+else
+    say "install it with: sudo dnf install $package"
+fi
 echo "$package"

@@ -2,13 +2,17 @@
 # Builds what a release needs into build/release/: the source archive of the last commit
 # (sierpinski-viewer-<version>.tar.gz, one top folder, the commit's time recorded inside it), the
 # Debian package, the RPM, the Windows program as a zip, the web page as one HTML file, and
-# SHA256SUMS over them. Uncommitted changes are not in the archive.
+# SHA256SUMS over them, all from one commit: it refuses to run with uncommitted changes.
 set -euo pipefail
+# shellcheck source=common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
+[ $# -eq 0 ] || die "release.sh takes no arguments"
 ensure_packages git
 git -C "$ROOT" rev-parse --verify -q HEAD >/dev/null || die "the source archive is made from git's last commit: no commit in $ROOT"
-[ -z "$(git -C "$ROOT" status --porcelain)" ] || say "warning: uncommitted changes are left out of the source archive"
+changes=$(git -C "$ROOT" status --porcelain)
+[ -z "$changes" ] || die "uncommitted changes: the programs would be built from them but the source archive from the last commit. Commit or stash them first:
+$changes"
 
 deb=$("$ROOT/scripts/package.sh" deb | tail -1)
 rpm=$("$ROOT/scripts/package.sh" rpm | tail -1)

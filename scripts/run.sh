@@ -2,6 +2,7 @@
 # Builds the viewer and starts it. Arguments go to the viewer (GLUT reads -display, -geometry, ...).
 # With no X display to show it on, renders the picture gallery instead.
 set -euo pipefail
+# shellcheck source=common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 has_display() {

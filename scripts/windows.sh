@@ -5,6 +5,7 @@
 #   scripts/windows.sh            build the zip
 #   scripts/windows.sh --wine     build it and make the Wine prefix the tests and benchmarks use
 set -euo pipefail
+# shellcheck source=common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 mode=${1:-}

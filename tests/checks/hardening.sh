@@ -18,6 +18,7 @@ done
 # The program calls no libc function that fortification could guard, so hardening-check cannot
 # tell; the compile commands must still ask for it.
 grep -q -- '-D_FORTIFY_SOURCE=2' "$commands" || fail "no -D_FORTIFY_SOURCE=2 in $commands"
+[ $# -gt 0 ] || fail "no object files to check"
 for object in "$@"; do
     readelf -n "$object" | grep -q 'x86 feature: IBT, SHSTK' || fail "$object lacks the IBT and SHSTK marking"
 done

@@ -14,9 +14,15 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
-# Builds a package of KIND from the sources in SOURCE into the build folder BUILD; prints its path.
+# Builds a package of KIND from the sources in SOURCE into the build folder BUILD; prints its path,
+# or everything the build said if it fails.
 package() {
-    BUILD_DIR=$3 PACKAGE_DIR=$3/out "$2/scripts/package.sh" "$1" 2>"$work/log" | tail -1 || { cat "$work/log"; exit 1; }
+    if ! BUILD_DIR=$3 PACKAGE_DIR=$3/out "$2/scripts/package.sh" "$1" >"$work/log" 2>&1; then
+        echo "FAIL: scripts/package.sh $1 in $3:" >&2
+        cat "$work/log" >&2
+        exit 1
+    fi
+    tail -1 "$work/log"
 }
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
@@ -69,13 +75,14 @@ warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/share/man/man1/si
 for text in "$(tr -s ' \n' ' ' <"$root/$metainfo")" \
             "$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$root/share/man/man1/sierpinski-viewer.1.gz" | tr -s ' \n' ' ')" \
             "$(dpkg-deb -f "$deb" Description | tr -s ' \n' ' ')" "$(rpm -qp --qf '%{DESCRIPTION}' "$rpm" | tr -s ' \n' ' ')"; do
-    grep -q 'open line strips' <<<"$text" && grep -q 'filled quadrilaterals' <<<"$text" ||
+    if ! grep -q 'open line strips' <<<"$text" || ! grep -q 'filled quadrilaterals' <<<"$text"; then
         fail "a description does not say 'open line strips' and 'filled quadrilaterals': $text"
+    fi
 done
 # The icons: the scalable one as the program draws it now, the PNGs of their folders' sizes.
 icons=$root/share/icons/hicolor
 "$build/tools/sierpinski-icon" 4 3 | cmp -s - "$icons/scalable/apps/sierpinski-viewer.svg" ||
-    fail "the scalable icon is not the figure sierpinski-icon draws (run packaging/make-icon.sh)"
+    fail "the scalable icon is not the figure sierpinski-icon draws (run scripts/make-icon.sh)"
 for size in 48 256; do
     file -b "$icons/${size}x$size/apps/sierpinski-viewer.png" | grep -q "PNG image data, $size x $size," ||
         fail "the ${size}x$size icon is $(file -b "$icons/${size}x$size/apps/sierpinski-viewer.png")"

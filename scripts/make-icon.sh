@@ -3,12 +3,14 @@
 # drawArrowhead into SVG (tools/icon), as a scalable icon at depth 4 and a 256 x 256 PNG of it, and
 # a 48 x 48 PNG at depth 3 with bolder lines, so that the figure still reads at that size.
 set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/../scripts/common.sh"
+# shellcheck source=common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+[ $# -eq 0 ] || die "make-icon.sh takes no arguments"
 ensure_packages "${BUILD_PACKAGES[@]}" librsvg2-bin
 build_project sierpinski-icon
 icon=$BUILD_DIR/tools/sierpinski-icon
-icons=$here/icons
+icons=$ROOT/packaging/icons
 mkdir -p "$icons"
 "$icon" 4 3 >"$icons/sierpinski-viewer.svg"
 rsvg-convert -w 256 -h 256 "$icons/sierpinski-viewer.svg" -o "$icons/sierpinski-viewer-256.png"

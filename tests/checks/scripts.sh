@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The set-up scripts reject what they cannot do before they install or build anything: each bad
+# argument below must fail with a message naming it, without running apt-get, CMake or npm (stand-ins
+# on the PATH record any call). release.sh also refuses a tree with uncommitted changes.
+#   scripts.sh SOURCE_DIR
+set -uo pipefail
+src=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+
+mkdir "$work/bin"
+for tool in apt-get sudo cmake emcmake npm cpack; do
+    printf '#!/bin/sh\necho "%s $*" >>"%s/calls"\nexit 1\n' "$tool" "$work" >"$work/bin/$tool"
+done
+printf '#!/bin/sh\necho installed\n' >"$work/bin/dpkg-query" # every package counts as installed
+chmod +x "$work/bin"/*
+
+# Runs SCRIPT with ARGUMENTS from the tree TREE; it must fail, say WORD, and call none of the tools.
+rejects() {
+    local tree=$1 script=$2 word=$3
+    shift 3
+    rm -f "$work/calls"
+    local output status
+    output=$(PATH="$work/bin:$PATH" BUILD_DIR="$work/build" "$tree/scripts/$script" "$@" 2>&1 </dev/null)
+    status=$?
+    [ $status -ne 0 ] || fail "$script $* succeeded"
+    grep -qF -- "$word" <<<"$output" || fail "$script $* did not say '$word': $output"
+    [ ! -s "$work/calls" ] || fail "$script $* ran $(cat "$work/calls") before refusing"
+}
+
+rejects "$src" web.sh --nonsense --nonsense
+rejects "$src" web.sh 80a 80a
+rejects "$src" windows.sh --nonsense --nonsense
+rejects "$src" package.sh zip zip
+rejects "$src" bench.sh --nonsense --nonsense
+rejects "$src" bench.sh --windows --fast --fast
+rejects "$src" gallery.sh pentagon=3 "$work/gallery" pentagon=3
+rejects "$src" gallery.sh 'arrowhead=1;rm' "$work/gallery" 'arrowhead=1;rm'
+rejects "$src" test.sh 'no test label matches' -L nosuchlabel
+rejects "$src" release.sh arguments extra
+rejects "$src" make-icon.sh arguments extra
+
+# A release from a tree whose files differ from its last commit would not be one commit. (The
+# scripts as they are here, in a clone of the last commit.)
+if git clone -q "$src" "$work/tree" 2>/dev/null; then
+    cp "$src"/scripts/*.sh "$work/tree/scripts/"
+    echo "// changed" >>"$work/tree/src/viewer/main.cpp"
+    rejects "$work/tree" release.sh 'uncommitted changes'
+fi
+
+[ $failed -eq 0 ] && echo "every script refused what it cannot do, before installing or building"
+exit $failed
