@@ -26,12 +26,50 @@ ensure_packages() {
         "${missing[@]}" >/dev/null || die "apt-get install failed: ${missing[*]}"
 }
 
+# apt's own client with a private configuration in FOLDER, so that the system's apt settings stay
+# as they are: entries of TYPE (deb or deb-src) made from this machine's Debian sources (those
+# signed with Debian's archive key, or at a .../debian mirror path), and lists, cache and state of
+# its own. Further apt options follow. Updates the lists and sets APT_OPTIONS for later apt-get calls.
+private_apt() {
+    local folder=$1 type=$2
+    shift 2
+    rm -rf "$folder/parts" "$folder/lists"
+    mkdir -p "$folder/parts" "$folder/lists/partial" "$folder/cache/archives/partial" "$folder/state"
+    if [ -f /etc/apt/sources.list ]; then
+        sed -n "s/^deb \(.*\/debian\(-security\)\?\/\? .*\)/$type \1/p" /etc/apt/sources.list >"$folder/parts/debian.list"
+    fi
+    shopt -s nullglob
+    awk -v type="$type" 'BEGIN { RS = ""; FS = "\n" }
+         { deb = 0; off = 0; debian = 0; out = ""
+           for (i = 1; i <= NF; i++) {
+             line = $i
+             if (line ~ /^Types:/) {
+               n = split(substr(line, 7), types, " ")
+               for (j = 1; j <= n; j++) if (types[j] == "deb") deb = 1
+               line = "Types: " type
+             }
+             if (line ~ /^Enabled: *no/) off = 1
+             if (line ~ /^Signed-By:.*debian-archive-keyring/ || line ~ /^URIs:.*\/debian(-security)?\/?$/) debian = 1
+             out = out line "\n"
+           }
+           if (deb && !off && debian) printf "%s\n", out }' /dev/null /etc/apt/sources.list.d/*.sources >"$folder/parts/debian.sources"
+    shopt -u nullglob
+    find "$folder/parts" -type f -empty -delete
+    [ -n "$(ls "$folder/parts")" ] || die "found no Debian archive in /etc/apt to fetch from"
+    APT_OPTIONS=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$folder/parts"
+                 -o "Dir::State::Lists=$folder/lists" -o "Dir::Cache=$folder/cache" -o "Dir::State=$folder/state"
+                 -o APT::Sandbox::User="$(id -un)" "$@")
+    apt-get "${APT_OPTIONS[@]}" -qq update || die "apt-get update of the private lists in $folder failed"
+}
+
 # The packages each kind of work needs.
 BUILD_PACKAGES=(cmake make g++ libglut-dev libglu1-mesa-dev libgtest-dev)
 # A virtual X server with software OpenGL, xdotool for the clicks and Xlib for reading pixels back.
 HEADLESS_PACKAGES=(xvfb xauth xdotool x11-utils libgl1-mesa-dri libx11-dev libstb-dev)
 # The Windows build (a cross-compiler, apt's source fetching, zip) and Wine to run it.
 WINDOWS_PACKAGES=(mingw-w64 wine wine64 zip debian-archive-keyring)
+# The arm64 build (a cross compiler) and qemu-user to run it.
+ARM64_PACKAGES=(crossbuild-essential-arm64 qemu-user)
 # The web build and its browser tests in the three engines, Firefox and WebKit on a virtual X
 # server with a session bus.
 WEB_PACKAGES=(emscripten chromium firefox-esr webkit2gtk-driver xvfb xauth dbus-daemon)

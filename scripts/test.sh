@@ -3,7 +3,7 @@
 # chosen labels need (-L unit needs no browser and no Wine); a label whose tools are missing is not
 # registered, so CTest skips it.
 #   scripts/test.sh              every test
-#   scripts/test.sh -L unit      one label: unit e2e abuse valgrind sanitize package windows hardening lint web
+#   scripts/test.sh -L unit      one label: unit e2e abuse valgrind sanitize package windows hardening lint web arm64
 set -euo pipefail
 # shellcheck source=common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -18,9 +18,10 @@ packages_for() {
     lint) echo "${LINT_PACKAGES[*]}" ;;
     windows) echo "${HEADLESS_PACKAGES[*]} ${WINDOWS_PACKAGES[*]}" ;;
     web) echo "${HEADLESS_PACKAGES[*]} ${WEB_PACKAGES[*]}" ;;
+    arm64) echo "${HEADLESS_PACKAGES[*]} ${HARDENING_PACKAGES[*]} ${PACKAGE_PACKAGES[*]} ${ARM64_PACKAGES[*]}" ;;
     esac
 }
-LABELS=(unit e2e abuse valgrind sanitize package windows hardening lint web)
+LABELS=(unit e2e abuse valgrind sanitize package windows hardening lint web arm64)
 
 # The labels the arguments choose: those matching a -L/--label-regex, else all of them.
 chosen=() regexes=()

@@ -16,38 +16,14 @@ freeglut=$win/freeglut # the source package, its build and the static library, m
 toolchain=$ROOT/cmake/mingw-w64-x86_64.cmake
 mkdir -p "$win"
 
-# apt's own client with a private configuration: deb-src entries made from this machine's
-# Debian sources (those signed with Debian's archive key, or at a .../debian mirror path), and
-# lists and cache of its own, so that the system's apt configuration stays as it is.
+# freeglut's source package from Debian's archive, its checksums checked, unpacked in $freeglut/source.
 fetch_freeglut_source() {
     local apt=$freeglut/apt
-    rm -rf "$apt" "$freeglut/source"
-    mkdir -p "$apt/parts" "$apt/lists/partial" "$apt/cache/archives/partial" "$freeglut/source"
-    [ -f /etc/apt/sources.list ] &&
-        sed -n 's/^deb \(.*\/debian\(-security\)\?\/\? .*\)/deb-src \1/p' /etc/apt/sources.list >"$apt/parts/debian.list"
-    shopt -s nullglob
-    awk 'BEGIN { RS = ""; FS = "\n" }
-         { deb = 0; off = 0; debian = 0; out = ""
-           for (i = 1; i <= NF; i++) {
-             line = $i
-             if (line ~ /^Types:/) {
-               n = split(substr(line, 7), types, " ")
-               for (j = 1; j <= n; j++) if (types[j] == "deb") deb = 1
-               line = "Types: deb-src"
-             }
-             if (line ~ /^Enabled: *no/) off = 1
-             if (line ~ /^Signed-By:.*debian-archive-keyring/ || line ~ /^URIs:.*\/debian(-security)?\/?$/) debian = 1
-             out = out line "\n"
-           }
-           if (deb && !off && debian) printf "%s\n", out }' /dev/null /etc/apt/sources.list.d/*.sources >"$apt/parts/debian.sources"
-    shopt -u nullglob
-    find "$apt/parts" -type f -empty -delete
-    [ -n "$(ls "$apt/parts")" ] || die "found no Debian archive in /etc/apt to fetch freeglut's source from"
-    local options=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt/parts"
-                   -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o APT::Sandbox::User="$(id -un)")
+    rm -rf "$freeglut/source"
+    mkdir -p "$freeglut/source"
     say "fetching freeglut's source package from Debian's archive (a private apt configuration in $apt)"
-    apt-get "${options[@]}" -qq update || die "apt-get update of the source lists failed"
-    (cd "$freeglut/source" && apt-get "${options[@]}" -qq source --download-only freeglut >/dev/null) ||
+    private_apt "$apt" deb-src
+    (cd "$freeglut/source" && apt-get "${APT_OPTIONS[@]}" -qq source --download-only freeglut >/dev/null) ||
         die "apt-get source freeglut failed"
     # apt checked the .dsc against the signed index; the .dsc's own checksums vouch for the rest.
     local dsc

@@ -5,29 +5,38 @@
 # computed and the packaged program runs; that a build elsewhere (another folder, umask, time zone
 # and locale, unpacked as a release with other file times inside another git repository) gives the
 # same bytes; and that the uninstall target takes away what `cmake --install` put in place, under
-# any prefix, and fails, naming them, where files remain.
-#   package.sh SOURCE_DIR BUILD_DIR
+# any prefix, and fails, naming them, where files remain. With ARCH, the same of the packages that
+# scripts/cross.sh makes for that architecture (BUILD_DIR's own, and one built elsewhere), but the
+# uninstall target, which is the same for every architecture.
+#   package.sh SOURCE_DIR BUILD_DIR [ARCH]
 set -euo pipefail
 unset SOURCE_DATE_EPOCH # the packages take their dates from the project's history
-source=$1 build=$2
+source=$1 build=$2 arch=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
-# Builds a package of KIND from the sources in SOURCE into the build folder BUILD; prints its path,
+# Builds a package of KIND from the sources in SOURCE with the build folder BUILD; prints its path,
 # or everything the build said if it fails.
 package() {
-    if ! BUILD_DIR=$3 PACKAGE_DIR=$3/out "$2/scripts/package.sh" "$1" >"$work/log" 2>&1; then
-        echo "FAIL: scripts/package.sh $1 in $3:" >&2
-        cat "$work/log" >&2
-        exit 1
-    fi
-    tail -1 "$work/log"
+    local log=$work/log
+    if [ -z "$arch" ]; then
+        BUILD_DIR=$3 PACKAGE_DIR=$3/out "$2/scripts/package.sh" "$1" >"$log" 2>&1
+    else
+        BUILD_DIR=$3 "$2/scripts/cross.sh" "$arch" >"$log" 2>&1
+    fi || { echo "FAIL: building the $1 package with the sources in $2 in $3:" >&2; cat "$log" >&2; exit 1; }
+    tail -2 "$log" | grep "^/.*\.$1\$"
 }
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-deb=$(package deb "$source" "$work/one")
-rpm=$(package rpm "$source" "$work/one")
+one=$work/one # the first build: a new one natively, BUILD_DIR's own for another architecture
+run=() # what runs a program of the packages' architecture
+if [ -n "$arch" ]; then
+    one=$build
+    run=("$one/cross/$arch/run")
+fi
+deb=$(package deb "$source" "$one")
+rpm=$(package rpm "$source" "$one")
 echo "packages: $(basename "$deb") $(basename "$rpm")"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version-1" ] || fail "package version $(dpkg-deb -f "$deb" Version), not $version-1"
 dpkg-deb -x "$deb" "$work/root"
@@ -93,7 +102,7 @@ echo "Depends: $depends"
 for library in libc6 libglut3.12 libopengl0 libglx0 libglu1; do
     grep -q "$library" <<<"$depends" || fail "Depends lacks $library"
 done
-output=$(env -u DISPLAY "$root/bin/sierpinski-viewer" 2>&1) && fail "the packaged viewer ran without a display"
+output=$(env -u DISPLAY "${run[@]}" "$root/bin/sierpinski-viewer" 2>&1) && fail "the packaged viewer ran without a display"
 grep -q 'failed to open display' <<<"$output" || fail "the packaged viewer did not start: $output"
 
 # The RPM: MIT, the one version, its libraries required, the .deb's files less the Debian-only
@@ -102,7 +111,7 @@ grep -q 'failed to open display' <<<"$output" || fail "the packaged viewer did n
 rpm -qp --requires "$rpm" | grep -q '^libglut\.so\.3' || fail "the RPM does not require libglut"
 rpm --root "$work/rpmroot" --initdb
 # (Debian's rpm warns that it is not Debian's package manager.)
-rpm --root "$work/rpmroot" --install --nodeps "$rpm" 2>"$work/log" || fail "rpm --install: $(cat "$work/log")"
+rpm --root "$work/rpmroot" --install --nodeps --ignorearch "$rpm" 2>"$work/log" || fail "rpm --install: $(cat "$work/log")"
 installed=$(cd "$work/rpmroot/usr" && find . -type f | sed 's|^\./||' | sort)
 [ "$installed" = "$common" ] || fail "the RPM's files differ: $(diff <(echo "$common") <(echo "$installed"))"
 # rpmlint 2.4 takes a manual page's section for its name, so it never finds one for a program.
@@ -124,8 +133,12 @@ if git -C "$source" rev-parse -q --verify HEAD >/dev/null 2>&1; then
 fi
 for kind in deb rpm; do
     again=$(umask 002 && export TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 && package $kind "$elsewhere" "$elsewhere/build")
-    cmp -s "$again" "$work/one/out/$(basename "$again")" || fail "the $kind built elsewhere differs"
+    cmp -s "$again" "$(dirname "$deb")/$(basename "$again")" || fail "the $kind built elsewhere differs"
 done
+if [ -n "$arch" ]; then
+    [ $failed -eq 0 ] && echo "$arch packages checked"
+    exit $failed
+fi
 
 # Installed by hand under a prefix with a space and a ';', taken away again by the uninstall
 # target, and packaging in between leaves the list of installed files alone.

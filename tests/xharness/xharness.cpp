@@ -223,6 +223,15 @@ Window findWindow(Display* display, const std::string& title, milliseconds timeo
     }
 }
 
+int viewerSlowdown()
+{
+    static const int slowdown = [] {
+        const char* text = std::getenv("VIEWER_SLOWDOWN");
+        return text != nullptr && std::atoi(text) > 1 ? std::atoi(text) : 1;
+    }();
+    return slowdown;
+}
+
 std::string viewerPath()
 {
     const char* path = std::getenv("VIEWER");
@@ -257,6 +266,7 @@ ViewerSession::ViewerSession(const std::vector<std::string>& args,
     // over the screen's edge, so it is moved to the origin; a window system that placed it wholly
     // on screen (Wine, at an offset of its own) keeps its place.
     Display* dpy = connection();
+    startTimeout *= viewerSlowdown();
     window_ = findWindow(dpy, WINDOW_TITLE, startTimeout);
     const auto deadline = Clock::now() + startTimeout;
     bool moved = false;
@@ -360,6 +370,7 @@ void ViewerSession::markInput()
 
 Picture ViewerSession::settle(milliseconds timeout)
 {
+    timeout *= viewerSlowdown();
     const auto deadline = Clock::now() + timeout;
     Activity before = activity();
     Picture shown = capture();

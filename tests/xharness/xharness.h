@@ -90,6 +90,10 @@ private:
     std::string path_;
 };
 
+// How many times longer than natively the viewer may take: $VIEWER_SLOWDOWN, for a viewer run
+// under emulation, else 1. Every deadline of a session is stretched by it.
+int viewerSlowdown();
+
 // One run of the viewer on its own virtual display. `wrapper` runs before the viewer's path
 // (valgrind, say); `args` follow it. The viewer gets a TMPDIR of its own, so that whatever it
 // starts beside itself (Wine's server, for the Windows program) belongs to this run alone.
@@ -115,7 +119,7 @@ public:
     void resize(int width, int height);
     // Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW).
     void requestClose() const;
-    int waitForExit(milliseconds timeout) { return viewer_->waitForExit(timeout); }
+    int waitForExit(milliseconds timeout) { return viewer_->waitForExit(timeout * viewerSlowdown()); }
 
 private:
     struct Activity {
@@ -137,8 +141,8 @@ private:
 // Finds a top-level window by its exact title.
 Window findWindow(Display* display, const std::string& title, milliseconds timeout);
 
-// The viewer executable this harness was built with, or $VIEWER (for the Windows program, a script
-// that execs it under Wine).
+// The viewer executable this harness was built with, or $VIEWER (for the Windows program or
+// another architecture's, a script that execs it under Wine or qemu-user).
 std::string viewerPath();
 
 } // namespace xharness
