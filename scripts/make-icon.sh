@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the application icons from the program's own figure: the arrowhead drawn by the program's
 # drawArrowhead into SVG (tools/icon), as a scalable icon at depth 4 and a 256 x 256 PNG of it, and
-# a 48 x 48 PNG at depth 3 with bolder lines, so that the figure still reads at that size.
+# smaller PNGs at lower depths with bolder lines, so that the figure still reads at their sizes:
+# 48 x 48 (depth 3) for the desktop, 32 x 32 (depth 2) and 16 x 16 (depth 1) for Windows.
 set -euo pipefail
 # shellcheck source=common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -14,5 +15,9 @@ icons=$ROOT/packaging/icons
 mkdir -p "$icons"
 "$icon" 4 3 >"$icons/sierpinski-viewer.svg"
 rsvg-convert -w 256 -h 256 "$icons/sierpinski-viewer.svg" -o "$icons/sierpinski-viewer-256.png"
-"$icon" 3 8 | rsvg-convert -w 48 -h 48 -o "$icons/sierpinski-viewer-48.png"
-echo "wrote $icons/sierpinski-viewer.svg, sierpinski-viewer-256.png and sierpinski-viewer-48.png"
+# Size in pixels, depth, and line width in pixels of a 256-pixel icon.
+for small in "48 3 8" "32 2 10" "16 1 16"; do
+    read -r size depth stroke <<<"$small"
+    "$icon" "$depth" "$stroke" | rsvg-convert -w "$size" -h "$size" -o "$icons/sierpinski-viewer-$size.png"
+done
+echo "wrote $icons/sierpinski-viewer.svg and sierpinski-viewer-{256,48,32,16}.png"

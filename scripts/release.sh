@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds what a release needs into build/release/: the source archive of the last commit
 # (sierpinski-viewer-<version>.tar.gz, one top folder, the commit's time recorded inside it), the
-# Debian package, the RPM, the Windows program as a zip, the web page as one HTML file, and
-# SHA256SUMS over them, all from one commit: it refuses to run with uncommitted changes.
+# Debian package and the RPM for amd64 and for arm64, the Windows program as an installer and as a
+# zip, the web page as one HTML file, and SHA256SUMS over them, all from one commit: it refuses to run with uncommitted
+# changes.
 set -euo pipefail
 # shellcheck source=common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -16,9 +17,10 @@ $changes"
 
 deb=$("$ROOT/scripts/package.sh" deb | tail -1)
 rpm=$("$ROOT/scripts/package.sh" rpm | tail -1)
+arm64=$("$ROOT/scripts/cross.sh" arm64 | tail -2)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD_DIR/CMakeCache.txt")
 page=$("$ROOT/scripts/web.sh" --build | tail -1)
-zip=$("$ROOT/scripts/windows.sh" | tail -1)
+windows=$("$ROOT/scripts/windows.sh" | tail -2) # the zip and the installer
 
 release=$BUILD_DIR/release
 rm -rf "$release"
@@ -26,6 +28,8 @@ mkdir -p "$release"
 say "writing the release of sierpinski-viewer $version into $release"
 git -C "$ROOT" -c tar.umask=0022 archive --format=tar --prefix="sierpinski-viewer-$version/" HEAD |
     gzip -9n >"$release/sierpinski-viewer-$version.tar.gz"
-cp "$deb" "$rpm" "$zip" "$release/"
+mapfile -t arm64 <<<"$arm64"
+mapfile -t windows <<<"$windows"
+cp "$deb" "$rpm" "${arm64[@]}" "${windows[@]}" "$release/"
 cp "$page" "$release/sierpinski-viewer-$version.html"
 (cd "$release" && sha256sum -- * >SHA256SUMS && cat SHA256SUMS)

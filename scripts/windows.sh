@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Cross-builds the viewer for 64-bit Windows with Debian's mingw-w64, linked statically against
-# freeglut built from Debian's own source package, into build/windows/, and packs it as a zip. The
-# last line printed is the zip's path; the same commit gives the same bytes.
-#   scripts/windows.sh            build the zip
-#   scripts/windows.sh --wine     build it and make the Wine prefix the tests and benchmarks use
+# freeglut built from Debian's own source package, into build/windows/, and packs it as a zip and
+# as an installer (MSI, with Debian's wixl). The last two lines printed are their paths; the same
+# commit gives the same bytes. With a code-signing certificate, the program and the installer are
+# signed (osslsigncode): WINDOWS_SIGNING_CERT names a PKCS#12 file, WINDOWS_SIGNING_PASSWORD_FILE a
+# file holding its password.
+#   scripts/windows.sh            build the zip and the installer
+#   scripts/windows.sh --wine     build them and make the Wine prefix the tests and benchmarks use
 set -euo pipefail
 # shellcheck source=common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -54,6 +57,21 @@ build_freeglut() {
 # Text for Windows: CRLF line ends.
 crlf() { sed 's/\r*$/\r/' "$1" >"$2"; }
 
+# Signs a program or an installer in place, when there is a certificate, at the commit's time, so
+# that the same commit and certificate give the same bytes.
+sign() {
+    [ -n "${WINDOWS_SIGNING_CERT:-}" ] || return 0
+    osslsigncode sign -pkcs12 "$WINDOWS_SIGNING_CERT" -readpass "$WINDOWS_SIGNING_PASSWORD_FILE" \
+        -n "Sierpinski Viewer" -h sha256 -time "$epoch" -in "$1" -out "$1.signed" >/dev/null ||
+        die "signing $1 failed"
+    mv "$1.signed" "$1"
+}
+
+if [ -n "${WINDOWS_SIGNING_CERT:-}" ]; then
+    [ -f "$WINDOWS_SIGNING_CERT" ] || die "WINDOWS_SIGNING_CERT: no file $WINDOWS_SIGNING_CERT"
+    [ -f "${WINDOWS_SIGNING_PASSWORD_FILE:-}" ] || die "WINDOWS_SIGNING_PASSWORD_FILE must name the file with the certificate's password"
+fi
+
 build_freeglut
 say "cross-building the viewer for Windows in $win/viewer"
 # pkg-config must see only the Windows freeglut, not the host's glut.pc.
@@ -66,6 +84,12 @@ name=sierpinski-viewer-$version-windows-x86_64
 epoch=$(cmake -DSOURCE_DIR="$ROOT" -P "$ROOT/packaging/source_date_epoch.cmake")
 # strip writes the time into the PE header, unless SOURCE_DATE_EPOCH says which.
 SOURCE_DATE_EPOCH=$epoch x86_64-w64-mingw32-strip -o "$win/sierpinski-viewer.exe" "$win/viewer/sierpinski-viewer.exe"
+if [ -n "${WINDOWS_SIGNING_CERT:-}" ]; then
+    say "signing the program and the installer with $WINDOWS_SIGNING_CERT"
+else
+    say "not signing (no WINDOWS_SIGNING_CERT): Windows will warn before the first start"
+fi
+sign "$win/sierpinski-viewer.exe"
 
 # The zip: one folder with the program, the licences and a short README, every entry with the
 # last commit's time in UTC and the usual modes, in a fixed order, without extra attributes.
@@ -74,12 +98,29 @@ mkdir -p "$win/zip/$name"
 cp "$win/sierpinski-viewer.exe" "$win/zip/$name/"
 crlf "$ROOT/LICENSE" "$win/zip/$name/LICENSE.txt"
 crlf "$freeglut/root/COPYING" "$win/zip/$name/LICENSE-freeglut.txt"
-crlf "$ROOT/packaging/windows/README.txt" "$win/zip/$name/README.txt"
+crlf "$win/viewer/windows-resources/README.txt" "$win/zip/$name/README.txt"
 files=(sierpinski-viewer.exe README.txt LICENSE.txt LICENSE-freeglut.txt)
 chmod 755 "$win/zip/$name/sierpinski-viewer.exe"
 chmod 644 "$win/zip/$name"/*.txt
 touch -d "@$epoch" "$win/zip/$name"/*
 (cd "$win/zip" && TZ=UTC zip -X -D -9 -q "$win/$name.zip" "${files[@]/#/$name/}") || die "zip failed"
+
+# The installer: the zip's files and the icon, with the commit's time, packed by wixl. Its product
+# code follows from the version, the package code from the content, and the times wixl writes are
+# set to the commit's (scripts/msi-reproducible.py).
+say "making the installer with wixl"
+wxs=$ROOT/packaging/windows/sierpinski-viewer.wxs
+upgrade_code=$(sed -n 's/.*UpgradeCode="\([^"]*\)".*/\1/p' "$wxs")
+product_code=$(/usr/bin/python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), sys.argv[2])).upper())' \
+    "$upgrade_code" "sierpinski-viewer $version")
+rm -rf "$win/msi" "$win/$name.msi"
+cp -r "$win/zip/$name" "$win/msi"
+cp "$win/viewer/windows-resources/sierpinski-viewer.ico" "$win/msi/"
+touch -d "@$epoch" "$win/msi"/*
+(cd "$win/msi" && TZ=UTC wixl --arch x64 -D Version="$version" -D ProductCode="$product_code" -D Files=. \
+    -o "$win/$name.msi" "$wxs" 2>&1) || die "wixl failed"
+/usr/bin/python3 "$ROOT/scripts/msi-reproducible.py" "$win/$name.msi" "$epoch" || die "msi-reproducible.py failed"
+sign "$win/$name.msi"
 
 # Wine's prefix for this build folder, made once, and a script that runs the program under Wine
 # with it, for the tests and the benchmark; its arguments go to the program.
@@ -100,5 +141,6 @@ exec wine $(printf %q "$win/sierpinski-viewer.exe") "\$@"
 SCRIPT
     chmod +x "$win/sierpinski-viewer-wine"
 fi
-say "built the Windows program; unzip it on Windows and double-click sierpinski-viewer.exe:"
+say "built the Windows program; on Windows, double-click the installer, or extract the zip and double-click sierpinski-viewer.exe:"
 echo "$win/$name.zip"
+echo "$win/$name.msi"
