@@ -105,13 +105,14 @@ install | upgrade | uninstall)
     done
     shortcut=$(find "$WINEPREFIX/drive_c" -name 'Sierpinski Viewer.lnk')
     if [ -z "$shortcut" ] || [ "$(wc -l <<<"$shortcut")" -ne 1 ]; then fail "not one Start-menu shortcut: $shortcut"; fi
-    strings -a "$shortcut" | grep -qxF 'C:\Program Files\Sierpinski Viewer\sierpinski-viewer.exe' ||
+    grep -qxF 'C:\Program Files\Sierpinski Viewer\sierpinski-viewer.exe' <<<"$(strings -a "$shortcut")" ||
         fail "the shortcut does not point at the installed program"
     entry=$(wine reg query "$(uninstall_key "$code")" 2>/dev/null | tr -d '\r')
     for value in "DisplayName +REG_SZ +Sierpinski Viewer" "DisplayVersion +REG_SZ +$version" "Publisher +REG_SZ +Veldmora"; do
         grep -qE "^ +$value$" <<<"$entry" || fail "the Uninstall entry lacks $value: $entry"
     done
-    msiinfo export "$msi" Property | grep -q '^ARPPRODUCTICON' || fail "the installer gives its entry no icon"
+    properties=$(msiinfo export "$msi" Property)
+    grep -q '^ARPPRODUCTICON' <<<"$properties" || fail "the installer gives its entry no icon"
     entries=$(wine uninstaller --list 2>/dev/null | grep -c 'Sierpinski Viewer' || true)
     [ "$entries" -eq 1 ] || fail "$entries entries for Sierpinski Viewer in Settings, Apps"
     case $scenario in
