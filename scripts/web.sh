@@ -4,8 +4,9 @@
 #   scripts/web.sh --build    build only; the last line printed is the page's path
 #   scripts/web.sh --test     build and run the browser tests in Chromium, Firefox and WebKit, against
 #                             pictures the desktop program renders first
-#   scripts/web.sh --bench    build and time frames at the deepest levels and the start-up
-#                             (Lighthouse) against raw WebGL
+#   scripts/web.sh --bench    build and time frames at the deepest levels against raw WebGL, the
+#                             main thread's long tasks, and a first visit's start-up (Lighthouse,
+#                             a new browser each run) against a raw WebGL floor page
 set -euo pipefail
 # shellcheck source=common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -61,7 +62,9 @@ case $mode in
     browser_tools
     say "timing frames in Chromium with software WebGL, against raw WebGL in the same browser"
     PAGE_DIR=$web_build node "$ROOT/bench/web/frame-times.mjs"
-    say "timing the start-up in Lighthouse (mobile and desktop), against a raw WebGL floor page (a few minutes)"
+    say "measuring the main thread's long tasks: start-up, a click to depth 12, a wheel gesture over the picture"
+    PAGE_DIR=$web_build node "$ROOT/bench/web/long-tasks.mjs"
+    say "timing the start-up of a first visit in Lighthouse (mobile and desktop), against a raw WebGL floor page (several minutes)"
     PAGE_DIR=$web_build node "$ROOT/bench/web/start-up.mjs"
     ;;
 *)

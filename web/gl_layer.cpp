@@ -1,9 +1,11 @@
 // The browser's OpenGL: exactly the GL and GLU calls the program makes, on WebGL with one tiny
 // shader, standing where a desktop driver stands. The program still calls glBegin/glVertex2fv/
 // glEnd once per primitive; the layer turns the primitives into GL_LINES and GL_TRIANGLES as they
-// arrive and draws them together when the colour changes, the frame is cleared over or flushed.
-// It keeps what it owns in WebGL (program, buffer, clear colour) so as to make it anew when a lost
-// context comes back, and tells the page when a frame is flushed.
+// arrive and draws them together when the state changes or the frame is flushed. A frame that
+// would put on the canvas exactly what it already shows (the same clear colour, transform, colour
+// and primitives, as after a press that changes nothing) is not drawn again. The layer keeps what
+// it owns in WebGL (program, buffer, clear colour) so as to make it anew when a lost context comes
+// back, and tells the page when a frame is flushed and whether it was drawn.
 #define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -11,6 +13,8 @@
 #include <emscripten.h>
 
 #include <algorithm>
+#include <cstring>
+#include <utility>
 #include <vector>
 
 extern "C" {
@@ -62,6 +66,15 @@ public:
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     void clear() { size_ = 0; }
+    void swap(VertexArray& other) noexcept
+    {
+        storage_.swap(other.storage_);
+        std::swap(size_, other.size_);
+    }
+    bool operator==(const VertexArray& other) const
+    {
+        return size_ == other.size_ && std::memcmp(data(), other.data(), size_ * sizeof(Vertex)) == 0;
+    }
 
 private:
     std::vector<Vertex> storage_;
@@ -80,6 +93,19 @@ struct Layer {
     Vertex first{}, previous{};
     VertexArray lines;             // two vertices a segment
     VertexArray triangles;         // three vertices a triangle
+
+    // The frame under way: whether it began with a clear, which waits to be drawn with the frame,
+    // and whether a change of state made the layer draw it in parts.
+    bool clearPending = false;
+    bool drawnInParts = false;
+
+    // What the canvas shows, when it is one cleared frame drawn in one go: the layer draws a frame
+    // that would show the same only after the canvas lost it (resized, context lost or back).
+    bool shownKnown = false;
+    GLfloat shownClearColour[4] = {};
+    Matrix shownTransform;
+    GLfloat shownColour[4] = {};
+    VertexArray shownLines, shownTriangles;
 
     GLuint program = 0, buffer = 0;
 };
@@ -144,7 +170,7 @@ void createProgram()
     glGenBuffers(1, &layer.buffer);
 }
 
-void drawArrays(GLenum mode, VertexArray& vertices)
+void drawArrays(GLenum mode, const VertexArray& vertices)
 {
     if (vertices.empty()) {
         return;
@@ -152,30 +178,39 @@ void drawArrays(GLenum mode, VertexArray& vertices)
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(Vertex)), vertices.data(),
                  GL_STREAM_DRAW);
     glDrawArrays(mode, 0, GLsizei(vertices.size()));
-    vertices.clear();
 }
 
-// Draws what has been collected. Everything collected is in one colour, so drawing the
-// triangles before the lines shows what drawing the primitives in their order shows. With the
-// context lost nothing can be drawn, nor any WebGL object made: what was collected is dropped.
-void drawCollected()
+Matrix transform()
 {
-    if (layer.lines.empty() && layer.triangles.empty()) {
+    return layer.projection * layer.modelview;
+}
+
+// Draws the clear the frame began with and what has been collected since; the caller then drops
+// what was collected. Everything collected is in one colour, so drawing the triangles before the
+// lines shows what drawing the primitives in their order shows. With the context lost nothing can
+// be drawn, nor any WebGL object made, and the canvas will have to be drawn anew.
+void drawPending()
+{
+    if (contextLost()) {
+        layer.clearPending = false;
+        layer.shownKnown = false;
         return;
     }
-    if (contextLost()) {
-        layer.lines.clear();
-        layer.triangles.clear();
+    if (layer.clearPending) {
+        emscripten_glClear(GL_COLOR_BUFFER_BIT);
+        layer.clearPending = false;
+    }
+    if (layer.lines.empty() && layer.triangles.empty()) {
         return;
     }
     if (layer.program == 0) {
         createProgram();
     }
     glUseProgram(layer.program);
-    const Matrix transform = layer.projection * layer.modelview;
-    glVertexAttrib4fv(COLUMN_X, transform.m);
-    glVertexAttrib4fv(COLUMN_Y, transform.m + 4);
-    glVertexAttrib4fv(COLUMN_W, transform.m + 12);
+    const Matrix t = transform();
+    glVertexAttrib4fv(COLUMN_X, t.m);
+    glVertexAttrib4fv(COLUMN_Y, t.m + 4);
+    glVertexAttrib4fv(COLUMN_W, t.m + 12);
     glVertexAttrib4fv(COLOUR, layer.colour);
     glBindBuffer(GL_ARRAY_BUFFER, layer.buffer);
     glEnableVertexAttribArray(POSITION);
@@ -184,10 +219,31 @@ void drawCollected()
     drawArrays(GL_LINES, layer.lines);
 }
 
-// The page says what a frame showed, and counts the frames.
-EM_JS(void, reportFrameFlushed, (), {
+// Before a change of state, what the frame has so far is drawn under the state it was sent in.
+void drawBeforeStateChange()
+{
+    if (layer.clearPending || !layer.lines.empty() || !layer.triangles.empty()) {
+        drawPending();
+        layer.lines.clear();
+        layer.triangles.clear();
+        layer.drawnInParts = true;
+    }
+}
+
+// Whether the frame under way, drawn, would show what the canvas shows.
+bool repeatsShownFrame()
+{
+    const Matrix t = transform(), shown = layer.shownTransform;
+    return layer.shownKnown && layer.clearPending && !layer.drawnInParts &&
+           std::equal(layer.clearColour, layer.clearColour + 4, layer.shownClearColour) &&
+           std::equal(t.m, t.m + 16, shown.m) && std::equal(layer.colour, layer.colour + 4, layer.shownColour) &&
+           layer.lines == layer.shownLines && layer.triangles == layer.shownTriangles;
+}
+
+// The page says what a frame showed, and counts the frames drawn.
+EM_JS(void, reportFrameFlushed, (bool drawn), {
     if (Module['onFrameFlushed']) {
-        Module['onFrameFlushed']();
+        Module['onFrameFlushed'](drawn);
     }
 });
 
@@ -201,25 +257,39 @@ EMSCRIPTEN_KEEPALIVE void glLayerContextRestored()
 {
     layer.program = 0;
     layer.buffer = 0;
+    layer.shownKnown = false;
     const GLfloat* c = layer.clearColour;
     emscripten_glClearColor(c[0], c[1], c[2], c[3]);
 }
 
+// Called by the page when the canvas no longer shows the last frame (it was resized, say).
+EMSCRIPTEN_KEEPALIVE void glLayerCanvasCleared()
+{
+    layer.shownKnown = false;
+}
+
 void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha)
 {
+    drawBeforeStateChange();
     const GLfloat colour[4] = {red, green, blue, alpha};
     std::copy(colour, colour + 4, layer.clearColour);
     emscripten_glClearColor(red, green, blue, alpha);
 }
 
-// Whatever was collected would be cleared over at once, so it is dropped undrawn.
+// Whatever was collected would be cleared over at once, so it is dropped undrawn. A clear of the
+// colour begins a frame: it waits to be drawn with what follows, or not at all if the frame
+// repeats the one shown.
 void glClear(GLbitfield mask)
 {
     if ((mask & GL_COLOR_BUFFER_BIT) != 0) {
         layer.lines.clear();
         layer.triangles.clear();
+        layer.clearPending = true;
+        layer.drawnInParts = false;
     }
-    emscripten_glClear(mask);
+    if ((mask & ~GLbitfield(GL_COLOR_BUFFER_BIT)) != 0) {
+        emscripten_glClear(mask & ~GLbitfield(GL_COLOR_BUFFER_BIT));
+    }
 }
 
 void glColor3f(GLfloat red, GLfloat green, GLfloat blue)
@@ -228,27 +298,27 @@ void glColor3f(GLfloat red, GLfloat green, GLfloat blue)
     if (std::equal(colour, colour + 4, layer.colour)) {
         return;
     }
-    drawCollected();
+    drawBeforeStateChange();
     std::copy(colour, colour + 4, layer.colour);
 }
 
 void glMatrixMode(GLenum mode)
 {
     if (mode == GL_PROJECTION || mode == GL_MODELVIEW) {
-        drawCollected(); // drawn with the matrices they were sent under
+        drawBeforeStateChange(); // drawn with the matrices they were sent under
         layer.current = mode == GL_PROJECTION ? &layer.projection : &layer.modelview;
     }
 }
 
 void glLoadIdentity()
 {
-    drawCollected();
+    drawBeforeStateChange();
     *layer.current = Matrix{};
 }
 
 void gluOrtho2D(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top)
 {
-    drawCollected();
+    drawBeforeStateChange();
     Matrix ortho;
     ortho.m[0] = GLfloat(2 / (right - left));
     ortho.m[5] = GLfloat(2 / (top - bottom));
@@ -291,10 +361,28 @@ void glEnd()
     layer.mode = 0;
 }
 
+// The frame is drawn, unless it repeats the one the canvas shows; a cleared frame drawn in one go
+// is kept as the one shown, its vertices swapped in rather than copied.
 void glFlush()
 {
-    drawCollected();
-    reportFrameFlushed();
+    const bool repeat = repeatsShownFrame();
+    const bool whole = layer.clearPending && !layer.drawnInParts;
+    if (!repeat) {
+        drawPending();
+        layer.shownKnown = whole && !contextLost();
+        if (layer.shownKnown) {
+            std::copy(layer.clearColour, layer.clearColour + 4, layer.shownClearColour);
+            layer.shownTransform = transform();
+            std::copy(layer.colour, layer.colour + 4, layer.shownColour);
+            layer.lines.swap(layer.shownLines);
+            layer.triangles.swap(layer.shownTriangles);
+        }
+    }
+    layer.clearPending = false;
+    layer.drawnInParts = false;
+    layer.lines.clear();
+    layer.triangles.clear();
+    reportFrameFlushed(!repeat);
 }
 
 } // extern "C"

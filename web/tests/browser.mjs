@@ -13,8 +13,6 @@ import { pathToFileURL } from 'node:url';
 import { serve, PAGE } from '../serve.mjs';
 import { crop, decodePng, samePicture } from './pictures.mjs';
 
-export const ENGINES = ['chromium', 'firefox', 'webkit'];
-
 export const BROWSER_ARGS = ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
   '--enable-unsafe-swiftshader', '--disable-quic', '--no-first-run', '--disable-background-networking',
   '--disable-component-update', '--disable-sync'];
@@ -54,7 +52,9 @@ const drivers = {
       page, canvas, problems,
       run: (fn, arg) => page.evaluate(fn, arg),
       clickCanvas: (button, x, y) => canvas.click({ button, position: { x, y } }),
-      press: (name) => (context.hasTouch ? page.locator(buttonSelector(name)).tap() : page.locator(buttonSelector(name)).click()),
+      // At a limit a button is marked aria-disabled, which playwright takes for disabled; a person
+      // can still press it.
+      press: (name) => page.locator(buttonSelector(name))[context.hasTouch ? 'tap' : 'click']({ force: true }),
       canvasPng: () => canvas.screenshot(),
       close: () => browser.close(),
     };
@@ -174,8 +174,8 @@ export async function openViewer(pageFolder, { engine = 'chromium', fromDisk = f
   let browser;
   try {
     browser = await drivers[engine](url, options);
-    await waitFor(`${engine}: the page to start or say why not`, () => browser.run(() => typeof Module !== 'undefined' &&
-      !!(Module.ctx || !document.getElementById('no-webgl').hidden || !document.getElementById('start-failed').hidden)), 30000);
+    await waitFor(`${engine}: the page to start or say why not`, () => browser.run(() => typeof viewer !== 'undefined' &&
+      (viewer.started || [...document.querySelectorAll('[role=alert]')].some((message) => !message.hidden))), 30000);
   } catch (error) {
     await browser?.close();
     server.close();
@@ -195,7 +195,9 @@ export async function openViewer(pageFolder, { engine = 'chromium', fromDisk = f
       for (let i = 0; i < count; ++i) await browser.press(name);
     },
     status: () => browser.run(() => document.getElementById('status').textContent),
-    frameCount: () => browser.run(() => Module.framesFlushed),
+    // Frames the program flushed, and those of them the GL layer drew (it draws no repeat).
+    frameCount: () => browser.run(() => viewer.framesFlushed),
+    framesDrawn: () => browser.run(() => viewer.framesDrawn),
     async picture() {
       return browser.canvasPicture ? browser.canvasPicture() : decodePng(await browser.canvasPng());
     },

@@ -1,15 +1,17 @@
 // The web page in real browsers, checked by the canvas's pixels: the core of it in Chromium,
-// Firefox and WebKit; in Chromium also the mouse and the page's buttons in detail, touch, the
-// layout on phones and dense screens, a lost WebGL context, missing browser features, axe-core's
-// accessibility rules in light and dark, a clean console, the page opened from disk, no WebGL, and
-// the local server's answers. PAGE_DIR names the folder of the built page.
+// Firefox and WebKit, the program in a worker where the engine can draw there and on the page
+// where not (and once forced to); in Chromium also the mouse and the page's buttons in detail,
+// frames drawn and not drawn, touch, input before the program runs, the layout on phones and dense
+// screens, a lost WebGL context in either way, missing browser features, axe-core's accessibility
+// rules, a clean console, the page opened from disk, no WebGL or WebAssembly, and the local
+// server's answers. PAGE_DIR names the folder of the built page.
 import { test, describe, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { request } from 'node:http';
 import { fileURLToPath } from 'node:url';
 import { gunzipSync } from 'node:zlib';
-import { openViewer, waitFor, ENGINES } from './browser.mjs';
+import { openViewer, waitFor } from './browser.mjs';
 import { mismatch, samePicture, blendedPixels, reference } from './pictures.mjs';
 import { serve } from '../serve.mjs';
 
@@ -29,18 +31,28 @@ async function withViewer(options, checks) {
 }
 
 const PHONE = { hasTouch: true, isMobile: true, viewport: { width: 390, height: 844 }, deviceScaleFactor: 3 };
+// A browser that cannot hand a canvas to a worker: the program runs on the page's thread.
+const ON_THE_PAGE = () => { delete HTMLCanvasElement.prototype.transferControlToOffscreen; };
+// Whether Deeper and Shallower are marked as at their limit.
+const atLimits = (viewer) => viewer.run(() => ['0', '2'].map((button) =>
+  document.querySelector(`[data-glut-button="${button}"]`).getAttribute('aria-disabled')));
 
-describe('in every browser engine', () => {
-  for (const engine of ENGINES) {
-    test(`${engine}: the mouse and the page's buttons to both ceilings, the status line, a deep picture as the desktop's`,
-      () => withViewer({ engine }, async (viewer) => {
+describe('in every browser engine, the way it runs the program', () => {
+  // Chromium and Firefox draw WebGL in a worker, WebKitGTK does not; Chromium once more on the page.
+  for (const [engine, runs, initScript] of [['chromium', 'worker'], ['chromium', 'page', ON_THE_PAGE],
+    ['firefox', 'worker'], ['webkit', 'page']]) {
+    test(`${engine}, ${runs === 'worker' ? 'in a worker' : 'on the page'}: the mouse and the page's buttons to both ceilings, the status line, a deep picture as the desktop's`,
+      () => withViewer({ engine, initScript }, async (viewer) => {
+        assert.deepEqual(await viewer.run(() => [viewer.runs, document.getElementById('canvas').dataset.runs]), [runs, runs]);
         const shows = async (figure, depth, status) => {
           assert.equal(mismatch(await viewer.settle(), figure, depth), null);
           assert.equal(await viewer.status(), status);
         };
         await shows('arrowhead', 0, 'Arrowhead curve, depth 0 of 12');
+        assert.deepEqual(await atLimits(viewer), ['false', 'true'], 'Shallower is not marked at depth 0');
         await viewer.click('left', 13);
         await shows('arrowhead', 12, 'Arrowhead curve, depth 12 of 12');
+        assert.deepEqual(await atLimits(viewer), ['true', 'false'], 'Deeper is not marked at the ceiling');
         await viewer.click('right', 11);
         await shows('arrowhead', 1, 'Arrowhead curve, depth 1 of 12');
         await viewer.click('right', 2);
@@ -67,10 +79,10 @@ describe('in a desktop browser', () => {
   before(async () => { viewer = await openViewer(pageFolder, { context: { viewport: { width: 800, height: 500 } } }); });
   after(() => viewer?.close());
 
-  test('the page is titled as the window and its canvas is as large', async () => {
+  test('the page is titled as the window, says what it is, and its canvas is as large', async () => {
     const heading = await viewer.page.locator('h1').textContent();
-    assert.ok((await viewer.page.title()).startsWith(heading), 'the title does not begin with the heading');
-    const size = await viewer.page.evaluate(() => [Module.canvas.width, Module.canvas.height]);
+    assert.equal(await viewer.page.title(), `${heading} — Sierpinski arrowhead curve and carpet`);
+    const size = await viewer.run(() => [viewer.width, viewer.height]);
     assert.deepEqual(size, [reference('arrowhead', 0).width, reference('arrowhead', 0).height]);
   });
 
@@ -79,7 +91,7 @@ describe('in a desktop browser', () => {
   });
 
   test('the right button opens no context menu on the canvas', async () => {
-    const prevented = await viewer.page.evaluate(() => !Module.canvas.dispatchEvent(
+    const prevented = await viewer.page.evaluate(() => !document.getElementById('canvas').dispatchEvent(
       new MouseEvent('contextmenu', { bubbles: true, cancelable: true, button: 2 })));
     assert.ok(prevented);
   });
@@ -149,38 +161,52 @@ describe('in a desktop browser', () => {
     assert.equal(mismatch(await viewer.settle(), 'arrowhead', 0), null);
   });
 
-  test('only input meant for the picture draws, and the page keeps its own', async () => {
+  test('only presses meant for the picture reach the program, the wheel scrolls the page, and no frame is drawn twice', async () => {
     const { page } = viewer;
-    const box = await viewer.canvas.boundingBox();
-    const drawsAfter = async (action) => {
+    // Whether an action reached the program (it flushed a frame: GLUT may merge the redisplays of
+    // a press and its release), and how many frames were drawn, once all is quiet again.
+    const framesAfter = async (action) => {
       await viewer.settle();
-      const before = await viewer.frameCount();
+      const [flushed, drawn] = [await viewer.frameCount(), await viewer.framesDrawn()];
       await action();
       await viewer.settle();
-      return await viewer.frameCount() - before;
+      return [await viewer.frameCount() > flushed, await viewer.framesDrawn() - drawn];
     };
-    await page.evaluate(() => window.scrollTo(0, 0));
-    const aside = [box.x + box.width + 100, box.y + 100]; // beside the canvas
-    for (const [what, action] of [
-      ['a click beside the canvas', () => page.mouse.click(...aside)],
-      ['a right click on a button', () => page.getByRole('button', { name: 'Shallower' }).click({ button: 'right' })],
-      ['a wheel turn beside the canvas', async () => { await page.mouse.move(...aside); await page.mouse.wheel(0, 100); }]]) {
-      assert.equal(await drawsAfter(action), 0, `${what} drew`);
+    await viewer.click('left', 12);
+    // A point over the picture or beside it, with the page scrolled to its top.
+    const spot = async (where) => {
+      await page.evaluate(() => window.scrollTo(0, 0));
+      const { x, y, width } = await viewer.canvas.boundingBox();
+      return where === 'aside' ? [x + width + 100, y + 100] : [x + width / 2, y + 100];
+    };
+    const wheel = (where) => async () => {
+      await page.mouse.move(...await spot(where));
+      for (let notch = 0; notch < 10; ++notch) await page.mouse.wheel(0, 100);
+      await waitFor('the page to scroll', () => page.evaluate(() => window.scrollY > 0));
+    };
+    for (const [what, action, expected] of [
+      ['a click beside the canvas', async () => page.mouse.click(...await spot('aside')), [false, 0]],
+      ['a right click on a button', () => page.getByRole('button', { name: 'Shallower' }).click({ button: 'right' }), [false, 0]],
+      ['a wheel gesture beside the canvas', wheel('aside'), [false, 0]],
+      ['a wheel gesture over the picture at depth 12', wheel('centre'), [false, 0]],
+      ['a click from 12 to 11', () => viewer.click('right'), [true, 1]],
+      ['a click from 11 to 12', () => viewer.click('left'), [true, 1]],
+      ['a click at the ceiling', () => viewer.click('left'), [true, 0]],
+      ['the release beside the canvas of a press on it', async () => {
+        await page.mouse.move(...await spot('centre'));
+        await page.mouse.down({ button: 'right' });
+        await viewer.settle();
+        await page.mouse.move(...await spot('aside'));
+        await page.mouse.up({ button: 'right' });
+      }, [true, 1]]]) {
+      assert.deepEqual(await framesAfter(action), expected, `${what}: whether the program took it, and frames drawn`);
     }
-    assert.ok(await page.evaluate(() => window.scrollY) > 0, 'the page did not scroll');
-    const centre = [box.x + box.width / 2, box.y + 100];
-    await page.evaluate(() => window.scrollTo(0, 0));
-    assert.ok(await drawsAfter(async () => { await page.mouse.move(...centre); await page.mouse.wheel(0, -100); }) > 0,
-      'a wheel turn over the canvas drew nothing');
-    await page.mouse.move(...centre);
-    await page.mouse.down();
-    await viewer.settle();
-    assert.ok(await drawsAfter(async () => { await page.mouse.move(...aside); await page.mouse.up(); }) > 0,
-      'the release beside the canvas of a press on it drew nothing');
-    assert.equal(mismatch(await viewer.settle(), 'arrowhead', 1), null, 'the wheel changed the picture');
+    assert.equal(await viewer.status(), 'Arrowhead curve, depth 11 of 12');
+    await viewer.click('right', 10);
+    assert.equal(mismatch(await viewer.settle(), 'arrowhead', 1), null);
     const unprevented = await page.evaluate(() => [
       document.body.dispatchEvent(new MouseEvent('mouseup', { bubbles: true, cancelable: true })),
-      Module.canvas.dispatchEvent(new WheelEvent('wheel', { bubbles: true, cancelable: true, deltaY: 100 }))]);
+      document.getElementById('canvas').dispatchEvent(new WheelEvent('wheel', { bubbles: true, cancelable: true, deltaY: 100 }))]);
     assert.deepEqual(unprevented, [true, true], 'the page\'s mouseups and wheel turns are its own');
   });
 
@@ -195,10 +221,11 @@ describe('on dense screens and phones', () => {
     ['a 390 px phone at 3x', PHONE]]) {
     test(`${device}: a square canvas that fits, crisp lines, taps and buttons`, async () => {
       await withViewer({ context }, async (viewer) => {
-        const layout = await viewer.page.evaluate(() => ({
-          css: Module.canvas.getBoundingClientRect().width, height: Module.canvas.getBoundingClientRect().height,
-          width: Module.canvas.width, backingHeight: Module.canvas.height, ratio: devicePixelRatio,
-          scrolls: document.documentElement.scrollWidth > innerWidth }));
+        const layout = await viewer.page.evaluate(() => {
+          const box = document.getElementById('canvas').getBoundingClientRect();
+          return { css: box.width, height: box.height, width: viewer.width, backingHeight: viewer.height,
+                   ratio: devicePixelRatio, scrolls: document.documentElement.scrollWidth > innerWidth };
+        });
         assert.ok(layout.css >= 300 && layout.css <= 500 && layout.height === layout.css, `canvas ${layout.css} x ${layout.height} CSS px`);
         assert.equal(layout.scrolls, false, 'the page scrolls sideways');
         assert.deepEqual([layout.width, layout.backingHeight], Array(2).fill(Math.round(layout.css * layout.ratio)));
@@ -217,25 +244,43 @@ describe('on dense screens and phones', () => {
   }
 });
 
-test('a lost WebGL context comes back by itself, showing the state with the input taken meanwhile', () =>
-  withViewer({}, async (viewer) => {
-    const noteShown = () => viewer.run(() => !document.getElementById('context-lost').hidden);
-    await viewer.click('left', 2);
-    assert.equal(mismatch(await viewer.settle(), 'arrowhead', 2), null);
-    await viewer.run(() => {
-      window.loseContext = Module.ctx.getExtension('WEBGL_lose_context');
-      window.loseContext.loseContext();
-    });
-    await waitFor('the note on the lost context', noteShown);
-    await viewer.click('left');
-    await waitFor('the status line to say depth 3', async () => await viewer.status() === 'Arrowhead curve, depth 3 of 12');
-    await viewer.run(() => window.loseContext.restoreContext());
-    await waitFor('the context to come back', async () => !await noteShown());
-    assert.equal(mismatch(await viewer.settle(), 'arrowhead', 3), null);
-    await viewer.click('middle');
-    assert.equal(mismatch(await viewer.settle(), 'carpet', 0), null);
-    // What Chromium says of the loss the test asked for.
-    viewer.problems.splice(0, Infinity, ...viewer.problems.filter((p) => !/CONTEXT_LOST_WEBGL/.test(p)));
+describe('a lost WebGL context', () => {
+  for (const [runs, initScript] of [['worker'], ['page', ON_THE_PAGE]]) {
+    test(`comes back by itself, ${runs === 'worker' ? 'in a worker' : 'on the page'}, showing the state with the input taken meanwhile`, () =>
+      withViewer({ initScript }, async (viewer) => {
+        const { page } = viewer;
+        // Where the program's WebGL context lives.
+        const inProgram = (fn) => (runs === 'worker' ? page.workers()[0].evaluate(fn) : page.evaluate(fn));
+        const noteShown = () => viewer.run(() => !document.getElementById('context-lost').hidden);
+        const buttons = () => page.locator('.controls').boundingBox();
+        await viewer.click('left', 2);
+        assert.equal(mismatch(await viewer.settle(), 'arrowhead', 2), null);
+        const before = await buttons();
+        await inProgram(() => {
+          self.loseContext = Module.ctx.getExtension('WEBGL_lose_context');
+          self.loseContext.loseContext();
+        });
+        await waitFor('the note on the lost context', noteShown);
+        assert.equal(await page.locator('#context-lost').getAttribute('role'), 'status');
+        assert.deepEqual(await buttons(), before, 'the note moved the buttons');
+        await viewer.click('left');
+        await waitFor('the status line to say depth 3', async () => await viewer.status() === 'Arrowhead curve, depth 3 of 12');
+        await inProgram(() => self.loseContext.restoreContext());
+        await waitFor('the context to come back', async () => !await noteShown());
+        assert.equal(mismatch(await viewer.settle(), 'arrowhead', 3), null);
+        await viewer.click('middle');
+        assert.equal(mismatch(await viewer.settle(), 'carpet', 0), null);
+        // What Chromium says of the loss the test asked for.
+        viewer.problems.splice(0, Infinity, ...viewer.problems.filter((p) => !/CONTEXT_LOST_WEBGL/.test(p)));
+      }));
+  }
+});
+
+test('a tap on Deeper as soon as the button exists, before the program runs, is kept', () =>
+  withViewer({ context: PHONE, initScript: () => document.addEventListener('DOMContentLoaded', () =>
+    document.querySelector('[data-glut-button="0"]').click()) }, async (viewer) => {
+    assert.equal(mismatch(await viewer.settle(), 'arrowhead', 1), null);
+    assert.equal(await viewer.status(), 'Arrowhead curve, depth 1 of 12');
   }));
 
 describe('without browser features', () => {
@@ -246,7 +291,7 @@ describe('without browser features', () => {
     viewer.problems.length = 0; // the failure itself, as the console reports it
   };
   const draws = async (viewer) => {
-    const size = await viewer.run(() => [Module.canvas.width, Module.canvas.getBoundingClientRect().width]);
+    const size = await viewer.run(() => [viewer.width, document.getElementById('canvas').getBoundingClientRect().width]);
     assert.deepEqual(size, [1000, 500], 'the backing store is not CSS pixels x devicePixelRatio');
     await viewer.click('left');
     assert.equal(mismatch(await viewer.settle(), 'arrowhead', 1), null);
@@ -260,18 +305,32 @@ describe('without browser features', () => {
       };
     }, draws],
     ['without ResizeObserver, the window\'s size and the pixel ratio', () => { delete window.ResizeObserver; }, draws],
-    ['when the canvas gives the program no WebGL context after all, a message', () => {
-      const getContext = HTMLCanvasElement.prototype.getContext;
-      let calls = 0; // the page's own test of WebGL gets one
-      HTMLCanvasElement.prototype.getContext = function(...args) { return this.id === 'canvas' && calls++ ? null : getContext.apply(this, args); };
-    }, failsToStart(/could not start/)],
+    ['without WebGL in a worker (older Safari), on the page', () => {
+      const Blob = window.Blob; // the worker's script, with a getContext that finds no WebGL
+      window.Blob = function(parts, options) {
+        return new Blob(options?.type === 'text/javascript' ? ['OffscreenCanvas.prototype.getContext = () => null;', ...parts] : parts, options);
+      };
+    }, async (viewer) => {
+      assert.equal(await viewer.run(() => viewer.runs), 'page');
+      await draws(viewer);
+    }],
+    ['when WebGL fails as the program starts, a message', () => {
+      delete HTMLCanvasElement.prototype.transferControlToOffscreen;
+      WebGLRenderingContext.prototype.createBuffer = () => { throw new Error('no memory left for a buffer'); };
+    }, failsToStart(/could not start\s+\(.*no memory left for a buffer\)/s)],
     ['when a shader does not compile, a message with the driver\'s log', () => {
+      delete HTMLCanvasElement.prototype.transferControlToOffscreen;
       const shaderSource = WebGLRenderingContext.prototype.shaderSource;
       WebGLRenderingContext.prototype.shaderSource = function(shader, source) { shaderSource.call(this, shader, `${source}\nnot a shader`); };
     }, failsToStart(/could not start\s+\(a shader did not compile: ERROR: .*\)\. Reload/s)]]) {
     test(what, () => withViewer({ context: { deviceScaleFactor: 2 }, initScript }, check));
   }
 });
+
+// WebGL taken away everywhere, workers included; and a browser without WebAssembly (Chromium's
+// switches no longer hide it).
+const NO_WEBGL = { args: ['--disable-webgl', '--disable-3d-apis', '--disable-gpu', '--disable-software-rasterizer'] };
+const NO_WEBASSEMBLY = { initScript: () => { delete window.WebAssembly; } };
 
 describe('axe-core finds no accessibility fault', () => {
   const axe = fileURLToPath(new URL('../../node_modules/axe-core/axe.min.js', import.meta.url));
@@ -283,9 +342,16 @@ describe('axe-core finds no accessibility fault', () => {
       assert.equal(background, 'rgb(22, 24, 29)');
       assert.equal(mismatch(await viewer.settle(), 'arrowhead', 0), null);
     }],
-    ['with the no-WebGL message', { args: ['--disable-webgl', '--disable-3d-apis'] }]]) {
+    ['at the ceiling, Deeper marked', {}, (viewer) => viewer.click('left', 12)],
+    ['with the note on a lost context', {}, async (viewer) => {
+      await viewer.page.workers()[0].evaluate(() => Module.ctx.getExtension('WEBGL_lose_context').loseContext());
+      await waitFor('the note', () => viewer.run(() => !document.getElementById('context-lost').hidden));
+      viewer.problems.length = 0;
+    }],
+    ['with the no-WebGL message', NO_WEBGL],
+    ['with the no-WebAssembly message', NO_WEBASSEMBLY]]) {
     test(state, () => withViewer(options, async (viewer) => {
-      if (await viewer.run(() => document.getElementById('no-webgl').hidden)) await viewer.settle();
+      if (await viewer.run(() => viewer.started)) await viewer.settle();
       await check?.(viewer);
       await viewer.page.addScriptTag({ path: axe });
       const violations = await viewer.run(async () =>
@@ -301,13 +367,25 @@ test('opened from disk, the page draws and answers the mouse', () => withViewer(
   assert.equal(mismatch(await viewer.settle(), 'arrowhead', 1), null);
 }));
 
-test('without WebGL, the page says so and throws nothing', () =>
-  withViewer({ args: ['--disable-webgl', '--disable-3d-apis'] }, async (viewer) => {
-    const message = viewer.page.getByRole('alert');
-    assert.ok(await message.isVisible());
-    assert.match(await message.textContent(), /WebGL/);
-    assert.equal(await viewer.canvas.isVisible(), false);
+describe('without WebGL or WebAssembly', () => {
+  for (const [what, options, says] of [
+    ['without WebGL anywhere, the page says so', NO_WEBGL, /draws with WebGL.*Turn WebGL \(hardware acceleration\) on/s],
+    ['without WebAssembly, the page says the browser cannot run the program', NO_WEBASSEMBLY,
+      /^This browser cannot run the viewer:\s.*\sTry another browser\.$/s]]) {
+    test(`${what}, hides the picture, its buttons and their explanation, and throws nothing`, () => withViewer(options, async (viewer) => {
+      const message = viewer.page.getByRole('alert');
+      assert.ok(await message.isVisible());
+      assert.match((await message.textContent()).trim(), says);
+      assert.doesNotMatch(await message.textContent(), /Reload/);
+      for (const hidden of ['#canvas', '.controls', '#help']) assert.equal(await viewer.page.locator(hidden).isVisible(), false, hidden);
+    }));
+  }
+  test('with WebGL only in workers, the program runs in one', () => withViewer({ args: ['--disable-webgl', '--disable-3d-apis'] }, async (viewer) => {
+    assert.equal(await viewer.run(() => viewer.runs), 'worker');
+    await viewer.click('left');
+    assert.equal(mismatch(await viewer.settle(), 'arrowhead', 1), null);
   }));
+});
 
 test('the local server answers bad requests and goes on serving', async () => {
   const server = await serve(pageFolder);
