@@ -71,16 +71,17 @@ const drivers = {
     page.on('pageerror', (error) => problems.push(error.stack ?? String(error)));
     page.on('console', (message) => { if (message.type() === 'error') problems.push(message.text()); });
     await page.goto(url);
-    const canvas = await page.$('#canvas');
+    // Looked up at each use: where the worker has no WebGL, the page puts a fresh canvas in place.
+    const canvas = () => page.$('#canvas');
     return {
       page, problems,
       run: (fn, arg) => page.evaluate(fn, arg),
       async clickCanvas(button, x, y) {
-        const box = await canvas.boundingBox();
+        const box = await (await canvas()).boundingBox();
         await page.mouse.click(box.x + x, box.y + y, { button });
       },
       press: (name) => page.click(buttonSelector(name)),
-      canvasPng: async () => Buffer.from(await canvas.screenshot()),
+      canvasPng: async () => Buffer.from(await (await canvas()).screenshot()),
       close: () => browser.close(),
     };
   },
@@ -117,16 +118,19 @@ const drivers = {
       window.addEventListener('unhandledrejection', (event) => window.uncaughtErrors.push(String(event.reason)));
     });
     const problems = [];
-    const canvas = await driver.findElement(By.id('canvas'));
+    // Looked up at each use: where the worker has no WebGL (WebKitGTK), the page puts a fresh
+    // canvas in place.
+    const canvas = () => driver.findElement(By.id('canvas'));
     const buttons = { left: Button.LEFT, middle: Button.MIDDLE, right: Button.RIGHT };
     return {
       driver, problems,
       run,
       clickCanvas: async (button, x, y) => {
         // Offsets from the middle of the element, as WebDriver's actions take them.
-        const rect = await canvas.getRect();
+        const element = await canvas();
+        const rect = await element.getRect();
         await driver.actions({ async: true })
-          .move({ origin: canvas, x: Math.round(x - rect.width / 2), y: Math.round(y - rect.height / 2) })
+          .move({ origin: element, x: Math.round(x - rect.width / 2), y: Math.round(y - rect.height / 2) })
           .press(buttons[button]).release(buttons[button]).perform();
       },
       press: async (name) => (await driver.findElement(By.css(buttonSelector(name)))).click(),
