@@ -67,8 +67,10 @@ BUILD_PACKAGES=(cmake make g++ libglut-dev libglu1-mesa-dev libgtest-dev)
 # A virtual X server with software OpenGL, xdotool for the clicks and Xlib for reading pixels back.
 HEADLESS_PACKAGES=(xvfb xauth xdotool x11-utils libgl1-mesa-dri libx11-dev libstb-dev)
 # The Windows build (a cross-compiler, apt's source fetching, zip, icotool, wixl and what makes its
-# installers reproducible, osslsigncode) and Wine to run it.
-WINDOWS_PACKAGES=(mingw-w64 wine wine64 zip debian-archive-keyring icoutils wixl python3-olefile osslsigncode)
+# installers reproducible, osslsigncode), Wine to run it, and what its checks read MSIs, certificates
+# and zips with.
+WINDOWS_PACKAGES=(mingw-w64 wine wine64 zip debian-archive-keyring icoutils wixl msitools python3-olefile osslsigncode
+                  openssl unzip)
 # The arm64 build (a cross compiler) and qemu-user to run it.
 ARM64_PACKAGES=(crossbuild-essential-arm64 qemu-user)
 # The web build and its browser tests in the three engines, Firefox and WebKit on a virtual X
