@@ -233,11 +233,14 @@ void drawBeforeStateChange()
 // Whether the frame under way, drawn, would show what the canvas shows.
 bool repeatsShownFrame()
 {
-    const Matrix t = transform(), shown = layer.shownTransform;
-    return layer.shownKnown && layer.clearPending && !layer.drawnInParts &&
-           std::equal(layer.clearColour, layer.clearColour + 4, layer.shownClearColour) &&
-           std::equal(t.m, t.m + 16, shown.m) && std::equal(layer.colour, layer.colour + 4, layer.shownColour) &&
-           layer.lines == layer.shownLines && layer.triangles == layer.shownTriangles;
+    if (!layer.shownKnown || !layer.clearPending || layer.drawnInParts) {
+        return false;
+    }
+    const Matrix t = transform();
+    return std::equal(layer.clearColour, layer.clearColour + 4, layer.shownClearColour) &&
+           std::equal(t.m, t.m + 16, layer.shownTransform.m) &&
+           std::equal(layer.colour, layer.colour + 4, layer.shownColour) && layer.lines == layer.shownLines &&
+           layer.triangles == layer.shownTriangles;
 }
 
 // The page says what a frame showed, and counts the frames drawn.

@@ -33,6 +33,14 @@ async function withViewer(options, checks) {
 const PHONE = { hasTouch: true, isMobile: true, viewport: { width: 390, height: 844 }, deviceScaleFactor: 3 };
 // A browser that cannot hand a canvas to a worker: the program runs on the page's thread.
 const ON_THE_PAGE = () => { delete HTMLCanvasElement.prototype.transferControlToOffscreen; };
+// A browser whose workers have no WebGL (older Safari): the worker's script gets a getContext that
+// finds none.
+const NO_WEBGL_IN_WORKERS = () => {
+  const Blob = window.Blob;
+  window.Blob = function(parts, options) {
+    return new Blob(options?.type === 'text/javascript' ? ['OffscreenCanvas.prototype.getContext = () => null;', ...parts] : parts, options);
+  };
+};
 // Whether Deeper and Shallower are marked as at their limit.
 const atLimits = (viewer) => viewer.run(() => ['0', '2'].map((button) =>
   document.querySelector(`[data-glut-button="${button}"]`).getAttribute('aria-disabled')));
@@ -276,12 +284,17 @@ describe('a lost WebGL context', () => {
   }
 });
 
-test('a tap on Deeper as soon as the button exists, before the program runs, is kept', () =>
-  withViewer({ context: PHONE, initScript: () => document.addEventListener('DOMContentLoaded', () =>
-    document.querySelector('[data-glut-button="0"]').click()) }, async (viewer) => {
-    assert.equal(mismatch(await viewer.settle(), 'arrowhead', 1), null);
-    assert.equal(await viewer.status(), 'Arrowhead curve, depth 1 of 12');
-  }));
+describe('a tap on Deeper as soon as the button exists, before the program runs, is kept', () => {
+  for (const [way, runs, noWebGLInWorkers] of [['in a worker', 'worker', false], ['on the page, the worker having no WebGL', 'page', true]]) {
+    const tapEarly = `document.addEventListener('DOMContentLoaded', () => document.querySelector('[data-glut-button="0"]').click());`;
+    const content = noWebGLInWorkers ? `(${NO_WEBGL_IN_WORKERS})(); ${tapEarly}` : tapEarly;
+    test(way, () => withViewer({ context: PHONE, initScript: { content } }, async (viewer) => {
+      assert.equal(await viewer.run(() => viewer.runs), runs);
+      assert.equal(mismatch(await viewer.settle(), 'arrowhead', 1), null);
+      assert.equal(await viewer.status(), 'Arrowhead curve, depth 1 of 12');
+    }));
+  }
+});
 
 describe('without browser features', () => {
   const failsToStart = (message) => async (viewer) => {
@@ -305,12 +318,7 @@ describe('without browser features', () => {
       };
     }, draws],
     ['without ResizeObserver, the window\'s size and the pixel ratio', () => { delete window.ResizeObserver; }, draws],
-    ['without WebGL in a worker (older Safari), on the page', () => {
-      const Blob = window.Blob; // the worker's script, with a getContext that finds no WebGL
-      window.Blob = function(parts, options) {
-        return new Blob(options?.type === 'text/javascript' ? ['OffscreenCanvas.prototype.getContext = () => null;', ...parts] : parts, options);
-      };
-    }, async (viewer) => {
+    ['without WebGL in a worker (older Safari), on the page', NO_WEBGL_IN_WORKERS, async (viewer) => {
       assert.equal(await viewer.run(() => viewer.runs), 'page');
       await draws(viewer);
     }],
