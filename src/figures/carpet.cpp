@@ -4,50 +4,6 @@
 
 #include <GL/gl.h>
 
-namespace {
-
-// Visits the eight outer cells of the three-by-three grid on P0..P3, counter-clockwise round the
-// centre cell (never visited) from the P0 corner, each with its corners in its parent's order.
-template <typename Visit>
-inline void forEachCell(const Point2& p0, const Point2& p1, const Point2& p2, const Point2& p3, Visit visit)
-{
-    const float dx = (p2.x - p0.x) / 3.0f;
-    const float x1 = p0.x + dx;
-    const float x2 = p1.x - dx;
-    const float dy = (p2.y - p0.y) / 3.0f;
-    const float y1 = p0.y + dy;
-    const float y2 = p2.y - dy;
-
-    const Point2 bottom1 = {x1, p0.y}, bottom2 = {x2, p0.y};
-    const Point2 right1 = {p1.x, y1}, right2 = {p1.x, y2};
-    const Point2 top2 = {x2, p2.y}, top1 = {x1, p2.y};
-    const Point2 left2 = {p0.x, y2}, left1 = {p0.x, y1};
-    const Point2 inner11 = {x1, y1}, inner21 = {x2, y1}, inner22 = {x2, y2}, inner12 = {x1, y2};
-
-    visit(p0, bottom1, inner11, left1);
-    visit(bottom1, bottom2, inner21, inner11);
-    visit(bottom2, p1, right1, inner21);
-    visit(inner21, right1, right2, inner22);
-    visit(inner22, right2, p2, top2);
-    visit(inner12, inner22, top2, top1);
-    visit(left2, inner12, top1, p3);
-    visit(left1, inner11, inner12, left2);
-}
-
-// depth >= 1. The last level emits its quads in place, saving a call per quad.
-void subdivide(const Point2& p0, const Point2& p1, const Point2& p2, const Point2& p3, int depth)
-{
-    if (depth == 1) {
-        forEachCell(p0, p1, p2, p3, emitQuad4);
-        return;
-    }
-    forEachCell(p0, p1, p2, p3, [depth](const Point2& a, const Point2& b, const Point2& c, const Point2& d) {
-        subdivide(a, b, c, d, depth - 1);
-    });
-}
-
-} // namespace
-
 void emitQuad4(const Point2& a, const Point2& b, const Point2& c, const Point2& d)
 {
     glBegin(GL_POLYGON);
@@ -62,7 +18,29 @@ void drawCarpet(const Point2& p0, const Point2& p1, const Point2& p2, const Poin
 {
     if (depth < 1) {
         emitQuad4(p0, p1, p2, p3);
-    } else {
-        subdivide(p0, p1, p2, p3, depth);
+        return;
     }
+    const float dx = (p2.x - p0.x) / 3.0f;
+    const float x1 = p0.x + dx;
+    const float x2 = p1.x - dx;
+    const float dy = (p2.y - p0.y) / 3.0f;
+    const float y1 = p0.y + dy;
+    const float y2 = p2.y - dy;
+
+    const Point2 bottom1 = {x1, p0.y}, bottom2 = {x2, p0.y};
+    const Point2 right1 = {p1.x, y1}, right2 = {p1.x, y2};
+    const Point2 top2 = {x2, p2.y}, top1 = {x1, p2.y};
+    const Point2 left2 = {p0.x, y2}, left1 = {p0.x, y1};
+    const Point2 inner11 = {x1, y1}, inner21 = {x2, y1}, inner22 = {x2, y2}, inner12 = {x1, y2};
+
+    // The eight outer cells counter-clockwise round the centre (never drawn) from the P0 corner,
+    // each with its corners in its parent's order.
+    drawCarpet(p0, bottom1, inner11, left1, depth - 1);
+    drawCarpet(bottom1, bottom2, inner21, inner11, depth - 1);
+    drawCarpet(bottom2, p1, right1, inner21, depth - 1);
+    drawCarpet(inner21, right1, right2, inner22, depth - 1);
+    drawCarpet(inner22, right2, p2, top2, depth - 1);
+    drawCarpet(inner12, inner22, top2, top1, depth - 1);
+    drawCarpet(left2, inner12, top1, p3, depth - 1);
+    drawCarpet(left1, inner11, inner12, left2, depth - 1);
 }
