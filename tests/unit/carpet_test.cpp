@@ -1,5 +1,5 @@
 #include "figures/carpet.h"
-#include "gl_recorder.h"
+#include "same_vertices.h"
 
 #include <climits>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "gl_recorder.h"
+#include "same_vertices.h"
 #include "mouse_rules.h"
 #include "viewer/mouse.h"
 #include "viewer/view_state.h"

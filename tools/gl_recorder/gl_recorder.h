@@ -1,17 +1,17 @@
-// Stand-ins for the few libGL, GLU and GLUT entry points the program calls: primitives are kept
-// vertex by vertex and logged as "primitive", every other GL and GLU call is logged with its
-// arguments, and redisplay requests are counted.
+// A recorder of what the program hands OpenGL: primitives vertex by vertex (or only counted), every
+// other GL and GLU call logged with its arguments, redisplay requests counted. gl_stand_ins.cpp
+// puts it behind the real entry points (glBegin, glClear, gluOrtho2D, glutPostRedisplay, ...) for
+// programs linked without libGL; the benchmark's renamed figures call recordBegin and its kin.
 #pragma once
 #include "figures/point2.h"
 
 #include <GL/gl.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 struct Primitive {
     GLenum mode;
@@ -19,6 +19,8 @@ struct Primitive {
 };
 
 struct GlRecord {
+    bool countOnly = false; // keep no primitives, only count them
+    std::size_t primitiveCount = 0;
     std::vector<Primitive> primitives;
     std::vector<std::string> calls; // in order: "glClear", "primitive", "glClearColor(0, 0, 1, 1)", ...
     int redisplayRequests = 0;
@@ -27,7 +29,13 @@ struct GlRecord {
 // Cleared by startRecording(); filled by the stand-ins.
 extern GlRecord glRecord;
 
-void startRecording();
+void startRecording(bool countOnly = false);
+
+extern "C" {
+void recordBegin(GLenum mode);
+void recordVertex2fv(const GLfloat* v);
+void recordEnd();
+}
 
 inline std::uint32_t floatBits(float f)
 {
@@ -40,9 +48,3 @@ inline bool samePoint(const Point2& a, const Point2& b)
 {
     return floatBits(a.x) == floatBits(b.x) && floatBits(a.y) == floatBits(b.y);
 }
-
-std::string describe(const Point2& p); // both coordinates exactly, as hex floats
-
-// Bit-for-bit comparison of two vertex lists, naming the first vertex that differs.
-testing::AssertionResult sameVertices(const std::vector<Point2>& expected,
-                                      const std::vector<Point2>& actual);

@@ -24,20 +24,29 @@ namespace xharness {
 
 namespace {
 
+// The last X error, as Xlib words it: errors are answers here (a window that vanishes mid-capture),
+// never the end of the process as Xlib's default handler has it, but a failure names the last one.
+std::string lastXError;
+
+int recordXError(Display* display, XErrorEvent* error)
+{
+    char text[256] = "";
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    lastXError = std::string(text) + " (request " + std::to_string(error->request_code) + ", resource 0x";
+    char resource[32];
+    std::snprintf(resource, sizeof resource, "%lx)", error->resourceid);
+    lastXError += resource;
+    return 0;
+}
+
 [[noreturn]] void fail(const std::string& what)
 {
-    throw std::runtime_error(what);
+    throw std::runtime_error(lastXError.empty() ? what : what + "; last X error: " + lastXError);
 }
 
 void pause(milliseconds interval)
 {
     std::this_thread::sleep_for(interval);
-}
-
-// Xlib's default handler ends the process; a window that vanishes mid-capture is an answer here.
-int ignoreXError(Display* /*display*/, XErrorEvent* /*error*/)
-{
-    return 0;
 }
 
 constexpr milliseconds POLL_INTERVAL(25);
@@ -151,7 +160,7 @@ int Child::waitForExit(milliseconds timeout)
 
 VirtualDisplay::VirtualDisplay(int width, int height)
 {
-    XSetErrorHandler(ignoreXError);
+    XSetErrorHandler(recordXError);
     server_ = startServer(width, height);
     const auto deadline = Clock::now() + milliseconds(15000);
     while ((display_ = XOpenDisplay(name_.c_str())) == nullptr) {
@@ -227,7 +236,15 @@ int viewerSlowdown()
 {
     static const int slowdown = [] {
         const char* text = std::getenv("VIEWER_SLOWDOWN");
-        return text != nullptr && std::atoi(text) > 1 ? std::atoi(text) : 1;
+        if (text == nullptr) {
+            return 1;
+        }
+        char* end = nullptr;
+        const long value = std::strtol(text, &end, 10);
+        if (end == text || *end != '\0' || value < 1 || value > 1000) {
+            fail(std::string("VIEWER_SLOWDOWN must be a whole number from 1 to 1000, not '") + text + "'");
+        }
+        return int(value);
     }();
     return slowdown;
 }
@@ -286,9 +303,10 @@ ViewerSession::ViewerSession(const std::vector<std::string>& args,
 
 TemporaryFolder::TemporaryFolder()
 {
-    char folder[] = "/tmp/viewer-session-XXXXXX";
-    if (mkdtemp(folder) == nullptr) {
-        fail("could not make a temporary folder");
+    const char* tmpdir = std::getenv("TMPDIR");
+    std::string folder = std::string(tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp") + "/viewer-session-XXXXXX";
+    if (mkdtemp(folder.data()) == nullptr) {
+        fail("could not make a temporary folder in " + folder.substr(0, folder.rfind('/')));
     }
     path_ = folder;
 }

@@ -1,6 +1,7 @@
 // Drives the real viewer on a private virtual X server the way a person does: it finds the window
 // by its title, clicks with xdotool and reads the window's pixels back exactly with XGetImage.
-// Every wait polls with a deadline and throws std::runtime_error naming what it waited for.
+// Every wait polls with a deadline and throws std::runtime_error naming what it waited for, and the
+// last X error if there was one.
 #pragma once
 #include "viewer/window.h"
 
@@ -77,7 +78,7 @@ private:
     Display* display_ = nullptr;
 };
 
-// A folder of its own under /tmp, removed with all it holds when this goes.
+// A folder of its own under $TMPDIR (else /tmp), removed with all it holds when this goes.
 class TemporaryFolder {
 public:
     TemporaryFolder();
@@ -91,7 +92,8 @@ private:
 };
 
 // How many times longer than natively the viewer may take: $VIEWER_SLOWDOWN, for a viewer run
-// under emulation, else 1. Every deadline of a session is stretched by it.
+// under emulation, else 1; anything but a whole number from 1 to 1000 there is refused (throws).
+// Every deadline of a session is stretched by it.
 int viewerSlowdown();
 
 // One run of the viewer on its own virtual display. `wrapper` runs before the viewer's path
