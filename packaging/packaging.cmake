@@ -5,7 +5,6 @@
 # so that the same sources give the same packages byte for byte.
 include(GNUInstallDirs)
 
-include(${PROJECT_SOURCE_DIR}/cmake/program_facts.cmake) # the title and ceilings the texts name
 set(SOURCE_DIR ${PROJECT_SOURCE_DIR})
 include(${CMAKE_CURRENT_LIST_DIR}/source_date_epoch.cmake)
 set(ENV{SOURCE_DATE_EPOCH} ${SOURCE_DATE_EPOCH}) # string(TIMESTAMP) reads it from there
@@ -15,7 +14,7 @@ string(TIMESTAMP DEBIAN_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 # The upstream version and the packaging's own revision of it.
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(DEBIAN_VERSION ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
-set(CPACK_PACKAGE_CONTACT "Veldmora maintainers <maintainers@veldmora.invalid>")
+set(CPACK_PACKAGE_CONTACT "${PRODUCT_MAINTAINER}")
 
 set(APPSTREAM_ID org.veldmora.sierpinski_viewer)
 set(packaging ${CMAKE_CURRENT_BINARY_DIR}/packaging)
@@ -87,16 +86,10 @@ add_custom_target(uninstall
 # packages hold, on every core, rather than every target of the project on one.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME sierpinski-viewer)
-set(CPACK_PACKAGE_VENDOR Veldmora)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "viewer of the Sierpinski arrowhead curve and carpet, steered with the mouse")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Opens one window and draws, black on blue, the Sierpinski arrowhead curve
-built inside a triangle, as open line strips (depth 0 to ${TRIANGLE_MAX_DEPTH}), or the Sierpinski
-carpet, built on a rectangle, as filled quadrilaterals (depth 0 to ${CARPET_MAX_DEPTH}). The left
-mouse button goes one level deeper, the right one shallower, the middle one
-switches figure.")
+set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
+set(CPACK_PACKAGE_VENDOR "${PRODUCT_PUBLISHER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PRODUCT_SUMMARY_LOWER}")
+set(CPACK_PACKAGE_DESCRIPTION "${PRODUCT_LONG_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -108,7 +101,7 @@ set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
 set(CPACK_RPM_PACKAGE_RELEASE 1)
 set(CPACK_RPM_PACKAGE_LICENSE MIT)
 set(CPACK_RPM_PACKAGE_GROUP "Amusements/Graphics")
-set(CPACK_RPM_PACKAGE_SUMMARY "Viewer of the Sierpinski arrowhead curve and carpet, steered with the mouse")
+set(CPACK_RPM_PACKAGE_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_RPM_PACKAGE_AUTOREQ ON)
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION

@@ -3,10 +3,7 @@
 # information from project(), and the application manifest. Also the README.txt that the zip and
 # the installer carry (scripts/windows.sh gives it Windows' line ends).
 enable_language(RC)
-include(${PROJECT_SOURCE_DIR}/cmake/program_facts.cmake)
 find_program(ICOTOOL icotool REQUIRED)
-set(WINDOWS_PRODUCT "Sierpinski Viewer")
-set(WINDOWS_PUBLISHER "Veldmora")
 set(resources ${CMAKE_CURRENT_BINARY_DIR}/windows-resources)
 set(WINDOWS_ICON ${resources}/sierpinski-viewer.ico)
 set(WINDOWS_MANIFEST ${CMAKE_CURRENT_LIST_DIR}/sierpinski-viewer.manifest)

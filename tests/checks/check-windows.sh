@@ -12,7 +12,7 @@
 #              installer, osslsigncode verifies both, and the signed program still runs
 #   reproducible  built again in another folder (a space in its path), umask, time zone and
 #              locale, the zip and the installer are the same bytes
-#   windows.sh SCENARIO SOURCE_DIR BUILD_DIR
+#   check-windows.sh SCENARIO SOURCE_DIR BUILD_DIR
 set -euo pipefail
 scenario=$1 source=$2 build=$3
 work=$(mktemp -d)
@@ -21,8 +21,10 @@ failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
 win=$build/windows
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-msi=$win/sierpinski-viewer-$version-windows-x86_64.msi
+# shellcheck source=/dev/null # the product's facts, written by CMake
+source "$build/product.sh"
+version=$VERSION
+msi=$win/$WINDOWS_ARTEFACT.msi
 exe=$win/sierpinski-viewer.exe
 # Wine's own menu builder would write menu files of its own for the shortcut: they are not the product's.
 export WINEPREFIX=$work/prefix WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEDEBUG=-all
@@ -34,18 +36,12 @@ on_wine() { xvfb-run -a sh -c 'wine "$@"; status=$?; wineserver --wait; exit $st
 prefix_files() { (cd "$WINEPREFIX/drive_c" && find . ! -path './windows/Installer*' | sort); }
 uninstall_key() { echo "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{$1}"; }
 product_code() { msiinfo export "$1" Property | sed -n 's/^ProductCode\t\(.*\)\r\?$/\1/p' | tr -d '{}\r'; }
-installed=$WINEPREFIX/drive_c/Program\ Files/Sierpinski\ Viewer
+installed="$WINEPREFIX/drive_c/Program Files/$PRODUCT_NAME"
 
 # One end-to-end case (window, title, size, first picture, clicks) against the program at the
 # Windows path, through a launcher as the windows label runs the zip's program.
 end_to_end() {
-    cat >"$work/viewer" <<SCRIPT
-#!/usr/bin/env bash
-export WINEPREFIX=$(printf %q "$WINEPREFIX") WINEDLLOVERRIDES='$WINEDLLOVERRIDES' WINEDEBUG=-all
-exec wine $(printf %q "$1") "\$@"
-SCRIPT
-    chmod +x "$work/viewer"
-    VIEWER=$work/viewer "$build/tests/e2e_tests" --gtest_filter='Viewer.WindowIsTitledAndFiveHundredPixelsSquare:Viewer.RightStopsAtZero' \
+    WINE_PROGRAM=$1 VIEWER=$win/sierpinski-viewer-wine "$build/tests/e2e_tests" --gtest_filter='Viewer.WindowIsTitledAndFiveHundredPixelsSquare:Viewer.RightStopsAtZero' \
         --gtest_brief=1 || fail "the program at $1 failed the end-to-end case"
 }
 
@@ -72,7 +68,7 @@ resources)
     sizes=$(icotool -l "$work/icon.ico" | sed -n 's/.*--width=\([0-9]*\).*/\1/p' | sort -n | paste -sd ' ')
     [ "$sizes" = "16 32 48 256" ] || fail "icon sizes '$sizes', not 16 32 48 256"
     info=$(wrestool -x --raw --type=16 "$exe" | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -c '[:print:]' '\n' | grep -v '^$')
-    for field in "FileVersion $version" "ProductVersion $version" "ProductName Sierpinski Viewer" \
+    for field in "FileVersion $version" "ProductVersion $version" "ProductName $PRODUCT_NAME" \
                  "OriginalFilename sierpinski-viewer.exe" "LegalCopyright .*MIT" "FileDescription ."; do
         read -r name value <<<"$field"
         grep -A1 -x "$name" <<<"$info" | tail -1 | grep -q -- "$value" || fail "VERSIONINFO $name is not '$value'"
@@ -95,28 +91,29 @@ install | upgrade | uninstall)
         cp -r "$win/msi" "$work/old"
         echo "an older version" >"$work/old/README.txt"
         (cd "$work/old" && TZ=UTC wixl --arch x64 -D Version=1.0.0 -D ProductCode=0C6E3B8E-6A1D-4F0B-8E55-2B7A4C9D1EFF \
-            -D Files=. -o "$work/old.msi" "$source/packaging/windows/sierpinski-viewer.wxs" 2>&1) || fail "wixl"
+            -D UpgradeCode="$WINDOWS_UPGRADE_CODE" -D ProductName="$PRODUCT_NAME" -D Publisher="$PRODUCT_PUBLISHER" \
+            -D Description="$PROJECT_DESCRIPTION" -D Files=. -o "$work/old.msi" "$source/packaging/windows/sierpinski-viewer.wxs" 2>&1) || fail "wixl"
         on_wine msiexec /i "$work/old.msi" /qn || fail "installing the older installer"
         grep -q "an older version" "$installed/README.txt" || fail "the older installer did not install its README"
     fi
     on_wine msiexec /i "$msi" /qn || fail "msiexec /i exited $?"
     for file in sierpinski-viewer.exe README.txt LICENSE.txt LICENSE-freeglut.txt; do
-        cmp -s "$installed/$file" "$win/msi/$file" || fail "Program Files\\Sierpinski Viewer\\$file is not the installer's"
+        cmp -s "$installed/$file" "$win/msi/$file" || fail "Program Files\\$PRODUCT_NAME\\$file is not the installer's"
     done
-    shortcut=$(find "$WINEPREFIX/drive_c" -name 'Sierpinski Viewer.lnk')
+    shortcut=$(find "$WINEPREFIX/drive_c" -name "$PRODUCT_NAME.lnk")
     if [ -z "$shortcut" ] || [ "$(wc -l <<<"$shortcut")" -ne 1 ]; then fail "not one Start-menu shortcut: $shortcut"; fi
-    grep -qxF 'C:\Program Files\Sierpinski Viewer\sierpinski-viewer.exe' <<<"$(strings -a "$shortcut")" ||
+    grep -qxF "C:\\Program Files\\$PRODUCT_NAME\\sierpinski-viewer.exe" <<<"$(strings -a "$shortcut")" ||
         fail "the shortcut does not point at the installed program"
     entry=$(wine reg query "$(uninstall_key "$code")" 2>/dev/null | tr -d '\r')
-    for value in "DisplayName +REG_SZ +Sierpinski Viewer" "DisplayVersion +REG_SZ +$version" "Publisher +REG_SZ +Veldmora"; do
+    for value in "DisplayName +REG_SZ +$PRODUCT_NAME" "DisplayVersion +REG_SZ +$version" "Publisher +REG_SZ +$PRODUCT_PUBLISHER"; do
         grep -qE "^ +$value$" <<<"$entry" || fail "the Uninstall entry lacks $value: $entry"
     done
     properties=$(msiinfo export "$msi" Property)
     grep -q '^ARPPRODUCTICON' <<<"$properties" || fail "the installer gives its entry no icon"
-    entries=$(wine uninstaller --list 2>/dev/null | grep -c 'Sierpinski Viewer' || true)
-    [ "$entries" -eq 1 ] || fail "$entries entries for Sierpinski Viewer in Settings, Apps"
+    entries=$(wine uninstaller --list 2>/dev/null | grep -cF "$PRODUCT_NAME" || true)
+    [ "$entries" -eq 1 ] || fail "$entries entries for $PRODUCT_NAME in Settings, Apps"
     case $scenario in
-    install) end_to_end 'C:\Program Files\Sierpinski Viewer\sierpinski-viewer.exe' ;;
+    install) end_to_end "C:\\Program Files\\$PRODUCT_NAME\\sierpinski-viewer.exe" ;;
     uninstall)
         on_wine msiexec /x "$msi" /qn || fail "msiexec /x exited $?"
         left=$(diff "$work/before" <(prefix_files) || true)
