@@ -93,9 +93,30 @@ ensure_node() {
     [ "$major" -ge 18 ] || die "Node.js $(node --version) is too old for the browser tools: they need 18 or later"
 }
 
-# Configures (optimised by default) and builds the named targets (all: every one) in $BUILD_DIR.
+# Configures and builds the named targets in $BUILD_DIR.
 build_project() {
+    configure_project
     say "building $* in $BUILD_DIR"
-    cmake -S "$ROOT" -B "$BUILD_DIR" >/dev/null || die "cmake configure failed"
     cmake --build "$BUILD_DIR" --parallel "$(nproc)" --target "$@" || die "build failed"
+}
+
+# Configures the build folder (optimised by default) without building anything.
+configure_project() {
+    say "configuring the build in $BUILD_DIR"
+    cmake -S "$ROOT" -B "$BUILD_DIR" >/dev/null || die "cmake configure failed"
+}
+
+# The one path a glob names, or a stop naming the glob when it names none or several.
+one_file() {
+    [ $# -eq 1 ] && [ -e "$1" ] || die "expected one file, found: $*"
+    echo "$1"
+}
+
+# The product's facts (VERSION, PRODUCT_NAME, WINDOWS_ARTEFACT, ...) as the build folder FOLDER
+# (default $BUILD_DIR) has them from CMake.
+read_product_facts() {
+    local facts=${1:-$BUILD_DIR}/product.sh
+    [ -f "$facts" ] || die "no $facts: configure the build first"
+    # shellcheck source=/dev/null
+    source "$facts"
 }

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Builds the project and runs the tests with CTest; arguments go to ctest. It installs only what the
-# chosen labels need (-L unit needs no browser and no Wine); a label whose tools are missing is not
-# registered, so CTest skips it.
-#   scripts/test.sh              every test
-#   scripts/test.sh -L unit      one label: unit e2e abuse valgrind sanitize package windows hardening lint web arm64
+# Builds what the chosen tests need and runs them with CTest. It installs only what their labels
+# need (-L unit needs no browser and no Wine); a label whose tools are missing is not registered.
+# Takes CTest's own selection options, read as CTest reads them, and refuses anything else before
+# installing or building.
 set -euo pipefail
 # shellcheck source=common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-# What each label needs beyond the build.
+LABELS=(unit e2e abuse valgrind sanitize package windows hardening lint web arm64)
+usage="usage: scripts/test.sh [-L REGEX] [-LE REGEX] [-R REGEX] [-E REGEX] [-j N] [--output-on-failure]
+  labels: ${LABELS[*]}"
+
+# What each label needs beyond the build: Debian packages, then build targets. The labels whose
+# tests build for themselves (sanitize, web, lint's compilation database) need only the configure.
 packages_for() {
     case $1 in
     e2e | abuse) echo "${HEADLESS_PACKAGES[*]}" ;;
@@ -21,41 +25,70 @@ packages_for() {
     arm64) echo "${HEADLESS_PACKAGES[*]} ${HARDENING_PACKAGES[*]} ${PACKAGE_PACKAGES[*]} ${ARM64_PACKAGES[*]}" ;;
     esac
 }
-LABELS=(unit e2e abuse valgrind sanitize package windows hardening lint web arm64)
-
-# The labels the arguments choose: those matching a -L/--label-regex, else all of them.
-chosen=() regexes=()
-arguments=("$@")
-for ((i = 0; i < ${#arguments[@]}; ++i)); do
-    case ${arguments[i]} in
-    -L | --label-regex) regexes+=("${arguments[i + 1]:-}") ;;
-    --label-regex=*) regexes+=("${arguments[i]#*=}") ;;
-    -L?*) regexes+=("${arguments[i]#-L}") ;;
+targets_for() {
+    case $1 in
+    unit) echo unit_tests ;;
+    e2e) echo e2e_tests ;;
+    abuse | valgrind) echo abuse_tests ;;
+    windows | arm64) echo e2e_tests abuse_tests ;;
+    hardening) echo sierpinski-viewer ;;
     esac
-done
-for label in "${LABELS[@]}"; do
-    if [ ${#regexes[@]} -eq 0 ]; then
-        chosen+=("$label")
-        continue
-    fi
-    for regex in "${regexes[@]}"; do
-        if [[ $label =~ $regex ]]; then
-            chosen+=("$label")
-            break
-        fi
-    done
-done
-[ ${#chosen[@]} -gt 0 ] || die "no test label matches ${regexes[*]} (labels: ${LABELS[*]})"
+}
 
-packages=()
+ctest_args=(--output-on-failure --no-tests=error) includes=() excludes=() jobs=$(nproc)
+while [ $# -gt 0 ]; do
+    option=$1
+    case $option in
+    -h | --help) echo "$usage"; exit 0 ;;
+    --output-on-failure) shift; continue ;;
+    -L | --label-regex | -LE | --label-exclude | -R | --tests-regex | -E | --exclude-regex | -j | --parallel)
+        [ $# -ge 2 ] || { echo "error: $option needs a value" >&2; echo "$usage" >&2; exit 2; }
+        value=$2
+        shift 2
+        ;;
+    -j[0-9]*) value=${option#-j} option=-j; shift ;;
+    --*=*) value=${option#*=} option=${option%%=*}; shift ;;
+    *) echo "error: unknown option '$option'" >&2; echo "$usage" >&2; exit 2 ;;
+    esac
+    case $option in
+    -L | --label-regex) includes+=("$value") ;;
+    -LE | --label-exclude) excludes+=("$value") ;;
+    -R | --tests-regex | -E | --exclude-regex) ;;
+    -j | --parallel)
+        [[ $value =~ ^[1-9][0-9]*$ ]] || { echo "error: $option takes a number of jobs, not '$value'" >&2; exit 2; }
+        jobs=$value
+        continue
+        ;;
+    *) echo "error: unknown option '$option'" >&2; echo "$usage" >&2; exit 2 ;;
+    esac
+    ctest_args+=("$option" "$value")
+done
+
+# The labels chosen as CTest chooses them: matching every -L and no -LE (each test has one label).
+chosen=()
+for label in "${LABELS[@]}"; do
+    for regex in ${includes[@]+"${includes[@]}"}; do [[ $label =~ $regex ]] || continue 2; done
+    for regex in ${excludes[@]+"${excludes[@]}"}; do [[ $label =~ $regex ]] && continue 2; done
+    chosen+=("$label")
+done
+[ ${#chosen[@]} -gt 0 ] || die "no test label matches the selection (labels: ${LABELS[*]})"
+
+packages=() targets=()
 for label in "${chosen[@]}"; do
     read -r -a needed <<<"$(packages_for "$label")"
-    packages+=("${needed[@]}")
+    packages+=(${needed[@]+"${needed[@]}"})
+    read -r -a needed <<<"$(targets_for "$label")"
+    targets+=(${needed[@]+"${needed[@]}"})
 done
-ensure_packages "${BUILD_PACKAGES[@]}" "${packages[@]}"
-if [[ " ${chosen[*]} " == *" web "* ]]; then
+ensure_packages "${BUILD_PACKAGES[@]}" ${packages[@]+"${packages[@]}"}
+if [[ " ${chosen[*]} " == *" web "* || " ${chosen[*]} " == *" lint "* ]]; then
     ensure_node
 fi
-build_project all
+if [ ${#targets[@]} -gt 0 ]; then
+    mapfile -t targets < <(printf '%s\n' "${targets[@]}" | sort -u)
+    build_project "${targets[@]}"
+else
+    configure_project
+fi
 say "running the tests: ${chosen[*]}"
-ctest --test-dir "$BUILD_DIR" --output-on-failure --parallel "$(nproc)" "$@"
+ctest --test-dir "$BUILD_DIR" --parallel "$jobs" "${ctest_args[@]}"

@@ -2,10 +2,10 @@
 # Runs one static checker over the project's own sources with the checked-in configuration
 # (.clang-tidy, .cppcheck-suppressions, .shellcheckrc); any finding fails, and so does finding
 # nothing to check.
-#   lint.sh clang-tidy|cppcheck|shellcheck SOURCE_DIR BUILD_DIR
+#   check-lint.sh clang-tidy|cppcheck|shellcheck|javascript SOURCE_DIR BUILD_DIR
 set -euo pipefail
 tool=${1:-} src=${2:-} build=${3:-}
-vendored=$src/tests/xharness/stb_image_write.cpp # stb's own code, compiled in one file
+vendored=$src/tools/xharness/stb_image_write.cpp # stb's own code, compiled in one file
 
 # The C++ sources of ours that the build compiles, from its compilation database.
 compiled_sources() {
@@ -42,8 +42,15 @@ shellcheck)
     checked ${#files[@]}
     (cd "$src" && shellcheck -x "${files[@]}")
     ;;
+javascript)
+    # The page's script is inlined into one HTML file at build time: Node checks it, and the
+    # server, the browser driver, the tests and the benchmarks, parse as the engines will.
+    mapfile -t files < <(cd "$src" && printf '%s\n' web/page.js web/*.mjs web/tests/*.mjs tools/browser/*.mjs bench/web/*.mjs)
+    checked ${#files[@]}
+    (cd "$src" && for file in "${files[@]}"; do node --check "$file" || exit 1; done)
+    ;;
 *)
-    echo "usage: $0 clang-tidy|cppcheck|shellcheck SOURCE_DIR BUILD_DIR" >&2
+    echo "usage: $0 clang-tidy|cppcheck|shellcheck|javascript SOURCE_DIR BUILD_DIR" >&2
     exit 2
     ;;
 esac

@@ -8,7 +8,7 @@
 # any prefix, and fails, naming them, where files remain. With ARCH, the same of the packages that
 # scripts/cross.sh makes for that architecture (BUILD_DIR's own, and one built elsewhere), but the
 # uninstall target, which is the same for every architecture.
-#   package.sh SOURCE_DIR BUILD_DIR [ARCH]
+#   check-package.sh SOURCE_DIR BUILD_DIR [ARCH]
 set -euo pipefail
 unset SOURCE_DATE_EPOCH # the packages take their dates from the project's history
 source=$1 build=$2 arch=${3:-}
@@ -28,7 +28,9 @@ package() {
     tail -2 "$log" | grep "^/.*\.$1\$"
 }
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+# shellcheck source=/dev/null # the product's facts, written by CMake
+source "$build/product.sh"
+version=$VERSION
 one=$work/one # the first build: a new one natively, BUILD_DIR's own for another architecture
 run=() # what runs a program of the packages' architecture
 if [ -n "$arch" ]; then
@@ -90,6 +92,7 @@ for text in "$(tr -s ' \n' ' ' <"$root/$metainfo")" \
 done
 # The icons: the scalable one as the program draws it now, the PNGs of their folders' sizes.
 icons=$root/share/icons/hicolor
+cmake --build "$build" --target sierpinski-icon >/dev/null || fail "building sierpinski-icon failed"
 "$build/tools/sierpinski-icon" 4 3 | cmp -s - "$icons/scalable/apps/sierpinski-viewer.svg" ||
     fail "the scalable icon is not the figure sierpinski-icon draws (run scripts/make-icon.sh)"
 for size in 48 256; do

@@ -39,6 +39,10 @@ rejects "$src" bench.sh --windows --fast --fast
 rejects "$src" gallery.sh pentagon=3 "$work/gallery" pentagon=3
 rejects "$src" gallery.sh 'arrowhead=1;rm' "$work/gallery" 'arrowhead=1;rm'
 rejects "$src" test.sh 'no test label matches' -L nosuchlabel
+rejects "$src" test.sh 'no test label matches' -L unit -LE unit
+rejects "$src" test.sh "unknown option '--bogus-option'" --bogus-option
+rejects "$src" test.sh "-j takes a number" -j many
+rejects "$src" test.sh '-R needs a value' -R
 rejects "$src" release.sh arguments extra
 rejects "$src" make-icon.sh arguments extra
 
