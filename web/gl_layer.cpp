@@ -108,6 +108,7 @@ struct Layer {
     VertexArray shownLines, shownTriangles;
 
     GLuint program = 0, buffer = 0;
+    bool lastFrameDrawn = false; // whether the last flush drew, or found the frame shown already
 };
 
 Layer layer;
@@ -119,7 +120,7 @@ constexpr GLuint POSITION = 0, COLUMN_X = 1, COLUMN_Y = 2, COLUMN_W = 3, COLOUR 
 
 EM_JS(bool, contextLost, (), { return GLctx.isContextLost(); });
 
-// Ends the program with the reason, which the page shows as a failed start.
+// Ends the program with the reason, which the page shows.
 EM_JS(void, stopWith, (const char* what, const char* log), { abort(UTF8ToString(what) + UTF8ToString(log)); });
 
 // A shader that does not compile or a program that does not link would leave the picture blank
@@ -243,13 +244,6 @@ bool repeatsShownFrame()
            layer.triangles == layer.shownTriangles;
 }
 
-// The page says what a frame showed, and counts the frames drawn.
-EM_JS(void, reportFrameFlushed, (bool drawn), {
-    if (Module['onFrameFlushed']) {
-        Module['onFrameFlushed'](drawn);
-    }
-});
-
 } // namespace
 
 extern "C" {
@@ -263,6 +257,13 @@ EMSCRIPTEN_KEEPALIVE void glLayerContextRestored()
     layer.shownKnown = false;
     const GLfloat* c = layer.clearColour;
     emscripten_glClearColor(c[0], c[1], c[2], c[3]);
+}
+
+// Whether the last frame flushed was drawn, or left undrawn as the one the canvas shows (the
+// GLUT shim reports it to the page after every frame).
+EMSCRIPTEN_KEEPALIVE bool glLayerLastFrameDrawn()
+{
+    return layer.lastFrameDrawn;
 }
 
 // Called by the page when the canvas no longer shows the last frame (it was resized, say).
@@ -307,10 +308,11 @@ void glColor3f(GLfloat red, GLfloat green, GLfloat blue)
 
 void glMatrixMode(GLenum mode)
 {
-    if (mode == GL_PROJECTION || mode == GL_MODELVIEW) {
-        drawBeforeStateChange(); // drawn with the matrices they were sent under
-        layer.current = mode == GL_PROJECTION ? &layer.projection : &layer.modelview;
+    if (mode != GL_PROJECTION && mode != GL_MODELVIEW) {
+        stopWith("the web page's OpenGL does not implement glMatrixMode for this matrix", "");
     }
+    drawBeforeStateChange(); // drawn with the matrices they were sent under
+    layer.current = mode == GL_PROJECTION ? &layer.projection : &layer.modelview;
 }
 
 void glLoadIdentity()
@@ -333,6 +335,9 @@ void gluOrtho2D(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top)
 
 void glBegin(GLenum mode)
 {
+    if (mode != GL_LINE_STRIP && mode != GL_POLYGON) {
+        stopWith("the web page's OpenGL draws only GL_LINE_STRIP and GL_POLYGON primitives", "");
+    }
     layer.mode = mode;
     layer.count = 0;
 }
@@ -385,7 +390,7 @@ void glFlush()
     layer.drawnInParts = false;
     layer.lines.clear();
     layer.triangles.clear();
-    reportFrameFlushed(!repeat);
+    layer.lastFrameDrawn = !repeat;
 }
 
 } // extern "C"

@@ -1,13 +1,19 @@
-// GLUT's window on a web page, in place of Emscripten's own window handling. The page (shell.html)
+// GLUT's window on a web page, in place of Emscripten's own window handling. The page (page.js)
 // owns the document: it sizes the canvas, takes the input meant for the picture and shows what the
 // program reports. The program runs either in a worker of its own, with the canvas handed over to
 // it (an OffscreenCanvas), or on the page's thread; either way the two speak in the same messages,
-// taken one at a time and in order:
-//   to the program    {mouse: [button, state, x, y]} (GLUT's numbers, window pixels)
-//                     {size: [width, height]}        (the backing store, in device pixels)
-//   from the program  {window: [width, height]}      (glutInitWindowSize, in CSS pixels)
+// taken one at a time and in order. This is the whole protocol:
+//   page to worker    {canvas: OffscreenCanvas}         (first, transferred; the worker's start
+//                                                         makes the WebGL context on it)
+//   to the program    {mouse: [button, state, x, y]}    (GLUT's numbers, window pixels)
+//                     {size: [width, height]}           (the backing store, in device pixels)
+//   worker to page    {noWebGL: true}                   (the worker has no WebGL; it closes, and
+//                                                         the page runs the program itself)
+//   from the program  {window: [width, height]}         (glutInitWindowSize, in CSS pixels)
 //                     {frame: {drawn, figure, depth, ceiling}}, after every frame
 //                     {context: 'lost'}, {context: 'restored'}
+//                     {failed: reason}                  (the program stopped: an abort's reason,
+//                                                         or an error in the worker)
 // Module.report carries the program's messages to the page; messages for the program that come
 // before it is ready wait in Module.pending, and are taken in order once it is.
 mergeInto(LibraryManager.library, {
@@ -33,10 +39,6 @@ mergeInto(LibraryManager.library, {
         }
       }
     };
-    Module['onFrameFlushed'] = function(drawn) {
-      report({ frame: { drawn: drawn, figure: Module['_viewFigure'](), depth: Module['_viewDepth'](),
-                        ceiling: Module['_viewDepthCeiling']() } });
-    };
     // A lost WebGL context (a driver reset, a sleeping laptop, too many tabs) is given back by the
     // browser only if asked for. Meanwhile input changes the state as usual; once it is back, the
     // layer makes its WebGL objects anew and the picture of the state is drawn.
@@ -52,19 +54,15 @@ mergeInto(LibraryManager.library, {
     });
   },
 
-  // The window's WebGL context, with GLUT's attributes (single-buffered RGB: no depth, stencil,
-  // alpha or antialiasing), taken without Emscripten's Browser, whose set-up needs a document,
+  // The window's WebGL context, taken without Emscripten's Browser, whose set-up needs a document,
   // which a worker has not. The page, or the worker's start, has made it on the canvas already
-  // (Module.webGLContext), and it is not asked for again: Firefox refuses a second getContext on an
-  // OffscreenCanvas in a worker.
+  // with GLUT's attributes (Module.webGLContext), and it is not asked for again: Firefox refuses a
+  // second getContext on an OffscreenCanvas in a worker.
   glutCreateWindow__deps: ['$GL', '$GLUT'],
   glutCreateWindow: function(name) {
-    var mode = GLUT.initDisplayMode;
-    var attributes = { antialias: (mode & 0x0080) != 0, depth: (mode & 0x0010) != 0,
-                       stencil: (mode & 0x0020) != 0, alpha: (mode & 0x0008) != 0, majorVersion: 1 };
-    var context = Module['webGLContext'] || Module['canvas'].getContext('webgl', attributes);
+    var context = Module['webGLContext'];
     if (!context) return 0;
-    var handle = GL.registerContext(context, attributes);
+    var handle = GL.registerContext(context, Object.assign({ majorVersion: 1 }, context.getContextAttributes()));
     GL.makeContextCurrent(handle);
     Module.ctx = GL.currentContext.GLctx;
     return 1;
@@ -77,6 +75,23 @@ mergeInto(LibraryManager.library, {
     GLUT.initWindowWidth = width;
     GLUT.initWindowHeight = height;
     Module['report']({ window: [width, height] });
+  },
+
+  // A redisplay as GLUT has it, one frame at the next animation frame however many are asked for,
+  // and after the frame a report of what it showed: whether the GL layer drew it (or found it
+  // shown already) and the view state it drew.
+  glutPostRedisplay__deps: ['$GLUT', '$Browser'],
+  glutPostRedisplay: function() {
+    if (!GLUT.displayFunc || GLUT.requestedAnimationFrame) return;
+    GLUT.requestedAnimationFrame = true;
+    Browser.requestAnimationFrame(function() {
+      GLUT.requestedAnimationFrame = false;
+      Browser.mainLoop.runIter(function() {
+        {{{ makeDynCall('v', 'GLUT.displayFunc') }}}();
+        Module['report']({ frame: { drawn: !!Module['_glLayerLastFrameDrawn'](), figure: Module['_viewFigure'](),
+                                    depth: Module['_viewDepth'](), ceiling: Module['_viewDepthCeiling']() } });
+      });
+    });
   },
 
   // The first frame, as GLUT's default reshape draws a new window: the viewport covers the

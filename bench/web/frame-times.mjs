@@ -7,7 +7,7 @@
 // the layer draws the frame rather than find it repeated; viewer and floor frames alternate, and
 // the medians are compared.
 //   PAGE_DIR=build/web node bench/web/frame-times.mjs
-import { openViewer } from '../../web/tests/browser.mjs';
+import { openViewer } from '../../tools/browser/browser.mjs';
 import { rawWebGl, median } from './floor.mjs';
 
 // Frames of each kind per figure; the carpet's are short and want more to settle their median.

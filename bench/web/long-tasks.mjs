@@ -3,7 +3,7 @@
 // to 12, and of a 10-notch wheel gesture over the picture at depth 12, with the program in its
 // worker and, for comparison, on the page's thread. Medians of the sums over RUNS fresh pages.
 //   PAGE_DIR=build/web node bench/web/long-tasks.mjs [RUNS]
-import { openViewer } from '../../web/tests/browser.mjs';
+import { openViewer } from '../../tools/browser/browser.mjs';
 import { median } from './floor.mjs';
 
 const RUNS = Number(process.argv[2] ?? 5);

@@ -9,7 +9,7 @@ import lighthouse from 'lighthouse';
 import desktopConfig from 'lighthouse/core/config/desktop-config.js';
 import { launch } from 'chrome-launcher';
 import { createServer } from 'node:http';
-import { BROWSER_ARGS } from '../../web/tests/browser.mjs';
+import { BROWSER_ARGS } from '../../tools/browser/browser.mjs';
 import { serve } from '../../web/serve.mjs';
 import { rawWebGl, median } from './floor.mjs';
 

@@ -10,7 +10,7 @@ import { spawn } from 'node:child_process';
 import { createServer } from 'node:net';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { serve, PAGE } from '../serve.mjs';
+import { serve, PAGE } from '../../web/serve.mjs';
 import { crop, decodePng, samePicture } from './pictures.mjs';
 
 export const BROWSER_ARGS = ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',

@@ -9,14 +9,20 @@ import { test, describe, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { request } from 'node:http';
-import { fileURLToPath } from 'node:url';
+import { fileURLToPath, pathToFileURL } from 'node:url';
+import { join } from 'node:path';
 import { gunzipSync } from 'node:zlib';
-import { openViewer, waitFor } from './browser.mjs';
-import { mismatch, samePicture, blendedPixels, reference } from './pictures.mjs';
+import { openViewer, waitFor } from '../../tools/browser/browser.mjs';
+import { mismatch, samePicture, blendedPixels, reference } from '../../tools/browser/pictures.mjs';
 import { serve } from '../serve.mjs';
 
 const pageFolder = process.env.PAGE_DIR;
 assert.ok(pageFolder, 'PAGE_DIR must name the folder of the built page');
+// The program's facts, as the web build wrote them from the program's headers.
+const { statusText, GLUT, FIGURE_ARROWHEAD, FIGURE_CARPET, TRIANGLE_MAX_DEPTH, CARPET_MAX_DEPTH } =
+  await import(pathToFileURL(join(pageFolder, 'program_facts.mjs')).href);
+const arrowheadStatus = (depth) => statusText(FIGURE_ARROWHEAD, depth, TRIANGLE_MAX_DEPTH);
+const carpetStatus = (depth) => statusText(FIGURE_CARPET, depth, CARPET_MAX_DEPTH);
 
 // Runs checks on a page opened for them alone, which must throw no error (nor, in Chromium, print
 // a warning) unless the checks clear the problems they expect.
@@ -42,8 +48,8 @@ const NO_WEBGL_IN_WORKERS = () => {
   };
 };
 // Whether Deeper and Shallower are marked as at their limit.
-const atLimits = (viewer) => viewer.run(() => ['0', '2'].map((button) =>
-  document.querySelector(`[data-glut-button="${button}"]`).getAttribute('aria-disabled')));
+const atLimits = (viewer) => viewer.run((buttons) => buttons.map((button) =>
+  document.querySelector(`[data-glut-button="${button}"]`).getAttribute('aria-disabled')), [GLUT.LEFT_BUTTON, GLUT.RIGHT_BUTTON]);
 
 describe('in every browser engine, the way it runs the program', () => {
   // Chromium and Firefox draw WebGL in a worker, WebKitGTK does not; Chromium once more on the page.
@@ -56,27 +62,27 @@ describe('in every browser engine, the way it runs the program', () => {
           assert.equal(mismatch(await viewer.settle(), figure, depth), null);
           assert.equal(await viewer.status(), status);
         };
-        await shows('arrowhead', 0, 'Arrowhead curve, depth 0 of 12');
+        await shows('arrowhead', 0, arrowheadStatus(0));
         assert.deepEqual(await atLimits(viewer), ['false', 'true'], 'Shallower is not marked at depth 0');
         await viewer.click('left', 13);
-        await shows('arrowhead', 12, 'Arrowhead curve, depth 12 of 12');
+        await shows('arrowhead', 12, arrowheadStatus(TRIANGLE_MAX_DEPTH));
         assert.deepEqual(await atLimits(viewer), ['true', 'false'], 'Deeper is not marked at the ceiling');
         await viewer.click('right', 11);
-        await shows('arrowhead', 1, 'Arrowhead curve, depth 1 of 12');
+        await shows('arrowhead', 1, arrowheadStatus(1));
         await viewer.click('right', 2);
-        await shows('arrowhead', 0, 'Arrowhead curve, depth 0 of 12');
+        await shows('arrowhead', 0, arrowheadStatus(0));
         await viewer.click('middle');
         await viewer.click('left', 6);
         await viewer.click('right', 4);
-        await shows('carpet', 1, 'Carpet, depth 1 of 5');
+        await shows('carpet', 1, carpetStatus(1));
         await viewer.press('Other figure');
-        await shows('arrowhead', 0, 'Arrowhead curve, depth 0 of 12');
+        await shows('arrowhead', 0, arrowheadStatus(0));
         await viewer.press('Other figure');
         await viewer.press('Deeper', 7);
         await viewer.press('Shallower', 3);
-        await shows('carpet', 2, 'Carpet, depth 2 of 5');
+        await shows('carpet', 2, carpetStatus(2));
         await viewer.press('Shallower', 3);
-        await shows('carpet', 0, 'Carpet, depth 0 of 5');
+        await shows('carpet', 0, carpetStatus(0));
       }));
   }
 });
@@ -209,7 +215,7 @@ describe('in a desktop browser', () => {
       }, [true, 1]]]) {
       assert.deepEqual(await framesAfter(action), expected, `${what}: whether the program took it, and frames drawn`);
     }
-    assert.equal(await viewer.status(), 'Arrowhead curve, depth 11 of 12');
+    assert.equal(await viewer.status(), arrowheadStatus(11));
     await viewer.click('right', 10);
     assert.equal(mismatch(await viewer.settle(), 'arrowhead', 1), null);
     const unprevented = await page.evaluate(() => [
@@ -272,7 +278,7 @@ describe('a lost WebGL context', () => {
         assert.equal(await page.locator('#context-lost').getAttribute('role'), 'status');
         assert.deepEqual(await buttons(), before, 'the note moved the buttons');
         await viewer.click('left');
-        await waitFor('the status line to say depth 3', async () => await viewer.status() === 'Arrowhead curve, depth 3 of 12');
+        await waitFor('the status line to say depth 3', async () => await viewer.status() === arrowheadStatus(3));
         await inProgram(() => self.loseContext.restoreContext());
         await waitFor('the context to come back', async () => !await noteShown());
         assert.equal(mismatch(await viewer.settle(), 'arrowhead', 3), null);
@@ -291,7 +297,7 @@ describe('a tap on Deeper as soon as the button exists, before the program runs,
     test(way, () => withViewer({ context: PHONE, initScript: { content } }, async (viewer) => {
       assert.equal(await viewer.run(() => viewer.runs), runs);
       assert.equal(mismatch(await viewer.settle(), 'arrowhead', 1), null);
-      assert.equal(await viewer.status(), 'Arrowhead curve, depth 1 of 12');
+      assert.equal(await viewer.status(), arrowheadStatus(1));
     }));
   }
 });
