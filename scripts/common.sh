@@ -108,7 +108,9 @@ configure_project() {
 
 # The one path a glob names, or a stop naming the glob when it names none or several.
 one_file() {
-    [ $# -eq 1 ] && [ -e "$1" ] || die "expected one file, found: $*"
+    if [ $# -ne 1 ] || [ ! -e "$1" ]; then
+        die "expected one file, found: $*"
+    fi
     echo "$1"
 }
 

@@ -18,7 +18,8 @@ $changes"
 deb=$("$ROOT/scripts/package.sh" deb | tail -1)
 rpm=$("$ROOT/scripts/package.sh" rpm | tail -1)
 arm64=$("$ROOT/scripts/cross.sh" arm64 | tail -2)
-read_product_facts
+read_product_facts "$BUILD_DIR"
+# shellcheck disable=SC2153 # VERSION comes from the product's facts
 version=$VERSION
 page=$("$ROOT/scripts/web.sh" --build | tail -1)
 windows=$("$ROOT/scripts/windows.sh" | tail -2) # the zip and the installer

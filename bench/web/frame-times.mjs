@@ -7,12 +7,13 @@
 // the layer draws the frame rather than find it repeated; viewer and floor frames alternate, and
 // the medians are compared.
 //   PAGE_DIR=build/web node bench/web/frame-times.mjs
-import { openViewer } from '../../tools/browser/browser.mjs';
+import { openViewer, programFacts } from '../../tools/browser/browser.mjs';
 import { rawWebGl, median } from './floor.mjs';
 
 // Frames of each kind per figure; the carpet's are short and want more to settle their median.
 const FRAMES = { arrowhead: 21, carpet: 61 };
 
+const { WINDOW_WIDTH, WINDOW_HEIGHT } = await programFacts(process.env.PAGE_DIR);
 const viewer = await openViewer(process.env.PAGE_DIR);
 const runs = await viewer.run(() => viewer.runs);
 // Runs fn where the program runs.
@@ -31,7 +32,7 @@ await inProgram(() => {
   };
 });
 const floor = await viewer.page.context().newPage();
-await floor.setContent('<canvas width="500" height="500"></canvas>');
+await floor.setContent(`<canvas width="${WINDOW_WIDTH}" height="${WINDOW_HEIGHT}"></canvas>`);
 await floor.evaluate(([setUp, attributes]) => {
   const gl = new Function(`return (${setUp})`)()(document.querySelector('canvas'), attributes);
   window.floorFrame = () => {

@@ -9,17 +9,18 @@ import lighthouse from 'lighthouse';
 import desktopConfig from 'lighthouse/core/config/desktop-config.js';
 import { launch } from 'chrome-launcher';
 import { createServer } from 'node:http';
-import { BROWSER_ARGS } from '../../tools/browser/browser.mjs';
+import { BROWSER_ARGS, programFacts } from '../../tools/browser/browser.mjs';
 import { serve } from '../../web/serve.mjs';
 import { rawWebGl, median } from './floor.mjs';
 
 const RUNS = Number(process.argv[2] ?? 5);
+const { WINDOW_WIDTH, WINDOW_HEIGHT } = await programFacts(process.env.PAGE_DIR);
 
 const FLOOR = `<!doctype html>
 <html lang="en"><head><meta charset="utf-8"><meta name="viewport" content="width=device-width, initial-scale=1">
 <title>Floor</title></head><body>
 <h1>Floor</h1><p>Raw WebGL1 drawing the depth-0 strip.</p>
-<canvas width="500" height="500" style="display: block; max-width: 100%"></canvas>
+<canvas width="${WINDOW_WIDTH}" height="${WINDOW_HEIGHT}" style="display: block; max-width: 100%"></canvas>
 <script>
   const gl = (${rawWebGl})(document.querySelector('canvas'), { alpha: false, depth: false, antialias: false });
   gl.bufferData(gl.ARRAY_BUFFER, new Float32Array([-1, -0.58, -0.5, 0.285, 0.5, 0.285, 1, -0.58]), gl.STATIC_DRAW);

@@ -30,6 +30,7 @@ package() {
 
 # shellcheck source=/dev/null # the product's facts, written by CMake
 source "$build/product.sh"
+# shellcheck disable=SC2153 # VERSION comes from the product's facts
 version=$VERSION
 one=$work/one # the first build: a new one natively, BUILD_DIR's own for another architecture
 run=() # what runs a program of the packages' architecture

@@ -23,6 +23,7 @@ fail() { echo "FAIL: $*"; failed=1; }
 win=$build/windows
 # shellcheck source=/dev/null # the product's facts, written by CMake
 source "$build/product.sh"
+# shellcheck disable=SC2153 # VERSION comes from the product's facts
 version=$VERSION
 msi=$win/$WINDOWS_ARTEFACT.msi
 exe=$win/sierpinski-viewer.exe

@@ -167,6 +167,10 @@ function freePort() {
   });
 }
 
+// The program's facts (window size, ceilings, GLUT's buttons, the status line's form), as the web
+// build wrote them from the program's headers beside the page.
+export const programFacts = (pageFolder) => import(pathToFileURL(join(pageFolder, 'program_facts.mjs')).href);
+
 // Starts a server for the built page and a browser of the engine, and opens the page: over
 // http, or straight from disk with fromDisk. Page errors (and, in Chromium, console warnings and
 // errors) are kept in problems. For Chromium, context holds playwright's device options (a

@@ -9,18 +9,16 @@ import { test, describe, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { request } from 'node:http';
-import { fileURLToPath, pathToFileURL } from 'node:url';
-import { join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { gunzipSync } from 'node:zlib';
-import { openViewer, waitFor } from '../../tools/browser/browser.mjs';
+import { openViewer, programFacts, waitFor } from '../../tools/browser/browser.mjs';
 import { mismatch, samePicture, blendedPixels, reference } from '../../tools/browser/pictures.mjs';
 import { serve } from '../serve.mjs';
 
 const pageFolder = process.env.PAGE_DIR;
 assert.ok(pageFolder, 'PAGE_DIR must name the folder of the built page');
-// The program's facts, as the web build wrote them from the program's headers.
 const { statusText, GLUT, FIGURE_ARROWHEAD, FIGURE_CARPET, TRIANGLE_MAX_DEPTH, CARPET_MAX_DEPTH } =
-  await import(pathToFileURL(join(pageFolder, 'program_facts.mjs')).href);
+  await programFacts(pageFolder);
 const arrowheadStatus = (depth) => statusText(FIGURE_ARROWHEAD, depth, TRIANGLE_MAX_DEPTH);
 const carpetStatus = (depth) => statusText(FIGURE_CARPET, depth, CARPET_MAX_DEPTH);
 
