@@ -24,7 +24,6 @@ read_program_fact(window.h WINDOW_TITLE "\"([^\"]*)\"")
 set(PRODUCT_NAME "Sierpinski Viewer")
 set(PRODUCT_PUBLISHER "Veldmora")
 set(PRODUCT_MAINTAINER "Veldmora maintainers <maintainers@veldmora.invalid>")
-# The one long description (PROJECT_DESCRIPTION is the one summary), for every package.
 # The one long description (PROJECT_DESCRIPTION is the one summary), for every package, in lines
 # that fit a package manager's display.
 set(PRODUCT_LONG_DESCRIPTION "Opens one window and draws, black on blue, the Sierpinski arrowhead curve

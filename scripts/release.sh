@@ -19,19 +19,17 @@ deb=$("$ROOT/scripts/package.sh" deb | tail -1)
 rpm=$("$ROOT/scripts/package.sh" rpm | tail -1)
 arm64=$("$ROOT/scripts/cross.sh" arm64 | tail -2)
 read_product_facts "$BUILD_DIR"
-# shellcheck disable=SC2153 # VERSION comes from the product's facts
-version=$VERSION
 page=$("$ROOT/scripts/web.sh" --build | tail -1)
 windows=$("$ROOT/scripts/windows.sh" | tail -2) # the zip and the installer
 
 release=$BUILD_DIR/release
 rm -rf "$release"
 mkdir -p "$release"
-say "writing the release of sierpinski-viewer $version into $release"
-git -C "$ROOT" -c tar.umask=0022 archive --format=tar --prefix="sierpinski-viewer-$version/" HEAD |
-    gzip -9n >"$release/sierpinski-viewer-$version.tar.gz"
+say "writing the release of sierpinski-viewer $VERSION into $release"
+git -C "$ROOT" -c tar.umask=0022 archive --format=tar --prefix="sierpinski-viewer-$VERSION/" HEAD |
+    gzip -9n >"$release/sierpinski-viewer-$VERSION.tar.gz"
 mapfile -t arm64 <<<"$arm64"
 mapfile -t windows <<<"$windows"
 cp "$deb" "$rpm" "${arm64[@]}" "${windows[@]}" "$release/"
-cp "$page" "$release/sierpinski-viewer-$version.html"
+cp "$page" "$release/sierpinski-viewer-$VERSION.html"
 (cd "$release" && sha256sum -- * >SHA256SUMS && cat SHA256SUMS)

@@ -29,7 +29,9 @@ fetch_freeglut_source() {
     dsc=$(one_file "$freeglut"/source/freeglut_*.dsc)
     (cd "$freeglut/source" && sed -n '/^Checksums-Sha256:/,/^[^ ]/s/^ \([0-9a-f]\{64\}\) [0-9]* \(.*\)/\1  \2/p' "$dsc" |
         sha256sum --check --quiet --strict) || die "the files of $(basename "$dsc") do not match its checksums"
-    tar -C "$freeglut/source" -xzf "$(one_file "$freeglut"/source/freeglut_*.orig.tar.gz)"
+    local archive
+    archive=$(one_file "$freeglut"/source/freeglut_*.orig.tar.gz)
+    tar -C "$freeglut/source" -xzf "$archive"
 }
 
 # freeglut as a static library for Windows, with GL/glut.h, in $freeglut/root.

@@ -30,8 +30,6 @@ package() {
 
 # shellcheck source=/dev/null # the product's facts, written by CMake
 source "$build/product.sh"
-# shellcheck disable=SC2153 # VERSION comes from the product's facts
-version=$VERSION
 one=$work/one # the first build: a new one natively, BUILD_DIR's own for another architecture
 run=() # what runs a program of the packages' architecture
 if [ -n "$arch" ]; then
@@ -41,7 +39,7 @@ fi
 deb=$(package deb "$source" "$one")
 rpm=$(package rpm "$source" "$one")
 echo "packages: $(basename "$deb") $(basename "$rpm")"
-[ "$(dpkg-deb -f "$deb" Version)" = "$version-1" ] || fail "package version $(dpkg-deb -f "$deb" Version), not $version-1"
+[ "$(dpkg-deb -f "$deb" Version)" = "$VERSION-1" ] || fail "package version $(dpkg-deb -f "$deb" Version), not $VERSION-1"
 dpkg-deb -x "$deb" "$work/root"
 
 root=$work/root/usr
@@ -72,11 +70,11 @@ validation=$(appstreamcli validate --no-net --pedantic "$root/$metainfo" 2>&1) |
 [ "$(wc -l <<<"$validation")" -eq 1 ] || fail "appstreamcli: $validation"
 grep -q '<launchable type="desktop-id">sierpinski-viewer.desktop</launchable>' "$root/$metainfo" ||
     fail "the metainfo does not launch the installed desktop entry"
-grep -q "<release version=\"$version\"" "$root/$metainfo" || fail "the metainfo lacks release $version"
-zcat "$root/share/man/man1/sierpinski-viewer.1.gz" | head -1 | grep -q "\"sierpinski-viewer $version\"" ||
-    fail "the manual page is not of version $version"
+grep -q "<release version=\"$VERSION\"" "$root/$metainfo" || fail "the metainfo lacks release $VERSION"
+zcat "$root/share/man/man1/sierpinski-viewer.1.gz" | head -1 | grep -q "\"sierpinski-viewer $VERSION\"" ||
+    fail "the manual page is not of version $VERSION"
 zcat "$root/share/doc/sierpinski-viewer/changelog.gz" | cmp -s - "$source/CHANGELOG.md" || fail "changelog.gz is not CHANGELOG.md"
-grep -q "^## $version " "$source/CHANGELOG.md" || fail "CHANGELOG.md has no entry for $version"
+grep -q "^## $VERSION " "$source/CHANGELOG.md" || fail "CHANGELOG.md has no entry for $VERSION"
 
 hints=$(desktop-file-validate "$root/share/applications/sierpinski-viewer.desktop" 2>&1) || fail "desktop entry"
 [ -z "$hints" ] || fail "desktop entry: $hints"
@@ -111,7 +109,7 @@ grep -q 'failed to open display' <<<"$output" || fail "the packaged viewer did n
 
 # The RPM: MIT, the one version, its libraries required, the .deb's files less the Debian-only
 # ones once installed, and rpmlint silent but for the tags the README explains.
-[ "$(rpm -qp --qf '%{LICENSE} %{VERSION}' "$rpm")" = "MIT $version" ] || fail "RPM licence and version"
+[ "$(rpm -qp --qf '%{LICENSE} %{VERSION}' "$rpm")" = "MIT $VERSION" ] || fail "RPM licence and version"
 rpm -qp --requires "$rpm" | grep -q '^libglut\.so\.3' || fail "the RPM does not require libglut"
 rpm --root "$work/rpmroot" --initdb
 # (Debian's rpm warns that it is not Debian's package manager.)

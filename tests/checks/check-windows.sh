@@ -23,8 +23,6 @@ fail() { echo "FAIL: $*"; failed=1; }
 win=$build/windows
 # shellcheck source=/dev/null # the product's facts, written by CMake
 source "$build/product.sh"
-# shellcheck disable=SC2153 # VERSION comes from the product's facts
-version=$VERSION
 msi=$win/$WINDOWS_ARTEFACT.msi
 exe=$win/sierpinski-viewer.exe
 # Wine's own menu builder would write menu files of its own for the shortcut: they are not the product's.
@@ -69,7 +67,7 @@ resources)
     sizes=$(icotool -l "$work/icon.ico" | sed -n 's/.*--width=\([0-9]*\).*/\1/p' | sort -n | paste -sd ' ')
     [ "$sizes" = "16 32 48 256" ] || fail "icon sizes '$sizes', not 16 32 48 256"
     info=$(wrestool -x --raw --type=16 "$exe" | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -c '[:print:]' '\n' | grep -v '^$')
-    for field in "FileVersion $version" "ProductVersion $version" "ProductName $PRODUCT_NAME" \
+    for field in "FileVersion $VERSION" "ProductVersion $VERSION" "ProductName $PRODUCT_NAME" \
                  "OriginalFilename sierpinski-viewer.exe" "LegalCopyright .*MIT" "FileDescription ."; do
         read -r name value <<<"$field"
         grep -A1 -x "$name" <<<"$info" | tail -1 | grep -q -- "$value" || fail "VERSIONINFO $name is not '$value'"
@@ -106,7 +104,7 @@ install | upgrade | uninstall)
     grep -qxF "C:\\Program Files\\$PRODUCT_NAME\\sierpinski-viewer.exe" <<<"$(strings -a "$shortcut")" ||
         fail "the shortcut does not point at the installed program"
     entry=$(wine reg query "$(uninstall_key "$code")" 2>/dev/null | tr -d '\r')
-    for value in "DisplayName +REG_SZ +$PRODUCT_NAME" "DisplayVersion +REG_SZ +$version" "Publisher +REG_SZ +$PRODUCT_PUBLISHER"; do
+    for value in "DisplayName +REG_SZ +$PRODUCT_NAME" "DisplayVersion +REG_SZ +$VERSION" "Publisher +REG_SZ +$PRODUCT_PUBLISHER"; do
         grep -qE "^ +$value$" <<<"$entry" || fail "the Uninstall entry lacks $value: $entry"
     done
     properties=$(msiinfo export "$msi" Property)

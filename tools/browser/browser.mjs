@@ -27,15 +27,17 @@ export async function waitFor(what, condition, timeout = 10000) {
   }
 }
 
-// The page's own buttons by their names.
-const PAGE_BUTTONS = { Deeper: 0, Shallower: 2, 'Other figure': 1 };
-const buttonSelector = (name) => `button[data-glut-button="${PAGE_BUTTONS[name]}"]`;
+// The page's own buttons by their names, marked with the GLUT buttons they stand for.
+const pageButtons = ({ GLUT }) => {
+  const buttons = { Deeper: GLUT.LEFT_BUTTON, Shallower: GLUT.RIGHT_BUTTON, 'Other figure': GLUT.MIDDLE_BUTTON };
+  return (name) => `button[data-glut-button="${buttons[name]}"]`;
+};
 
 // Each engine's way to open a page and act on it, all alike: run(fn, arg) runs fn in the page,
-// clickCanvas clicks a mouse button at a canvas pixel, press clicks (or taps) a page button,
-// canvasPng screenshots the canvas.
+// clickCanvas clicks a mouse button at a canvas pixel, press clicks (or taps) a page button (found
+// by buttonSelector), canvasPng screenshots the canvas.
 const drivers = {
-  async chromium(url, { context = {}, args = [], initScript } = {}) {
+  async chromium(url, buttonSelector, { context = {}, args = [], initScript } = {}) {
     const browser = await chromium.launch({
       executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args: [...BROWSER_ARGS, ...args],
     });
@@ -61,7 +63,7 @@ const drivers = {
   },
 
   // Headless Firefox has no WebGL here, so it runs on the display.
-  async firefox(url) {
+  async firefox(url, buttonSelector) {
     const browser = await puppeteer.launch({
       browser: 'firefox', executablePath: process.env.FIREFOX ?? '/usr/bin/firefox-esr', headless: false,
       defaultViewport: { width: 1024, height: 900 },
@@ -88,7 +90,7 @@ const drivers = {
 
   // WebKitWebDriver starts MiniBrowser for each session. WebDriver offers no console, so the
   // page's uncaught errors are caught by listeners put in as soon as it has loaded.
-  async webkit(url) {
+  async webkit(url, buttonSelector) {
     const port = await freePort();
     const server = spawn(process.env.WEBKIT_DRIVER ?? 'WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore' });
     const stopServer = () => server.kill();
@@ -181,7 +183,7 @@ export async function openViewer(pageFolder, { engine = 'chromium', fromDisk = f
   const url = fromDisk ? pathToFileURL(join(pageFolder, PAGE)).href : `http://127.0.0.1:${server.address().port}/`;
   let browser;
   try {
-    browser = await drivers[engine](url, options);
+    browser = await drivers[engine](url, pageButtons(await programFacts(pageFolder)), options);
     await waitFor(`${engine}: the page to start or say why not`, () => browser.run(() => typeof viewer !== 'undefined' &&
       (viewer.started || [...document.querySelectorAll('[role=alert]')].some((message) => !message.hidden))), 30000);
   } catch (error) {

@@ -290,7 +290,7 @@ describe('a lost WebGL context', () => {
 
 describe('a tap on Deeper as soon as the button exists, before the program runs, is kept', () => {
   for (const [way, runs, noWebGLInWorkers] of [['in a worker', 'worker', false], ['on the page, the worker having no WebGL', 'page', true]]) {
-    const tapEarly = `document.addEventListener('DOMContentLoaded', () => document.querySelector('[data-glut-button="0"]').click());`;
+    const tapEarly = `document.addEventListener('DOMContentLoaded', () => document.querySelector('[data-glut-button="${GLUT.LEFT_BUTTON}"]').click());`;
     const content = noWebGLInWorkers ? `(${NO_WEBGL_IN_WORKERS})(); ${tapEarly}` : tapEarly;
     test(way, () => withViewer({ context: PHONE, initScript: { content } }, async (viewer) => {
       assert.equal(await viewer.run(() => viewer.runs), runs);
@@ -301,8 +301,10 @@ describe('a tap on Deeper as soon as the button exists, before the program runs,
 });
 
 describe('without browser features', () => {
-  const failsToStart = (message) => async (viewer) => {
-    await waitFor('the start-up failure message', () => viewer.page.getByRole('alert').isVisible());
+  // The failure message, and no picture, after what the check does first.
+  const fails = (message, first = async () => {}) => async (viewer) => {
+    await first(viewer);
+    await waitFor('the failure message', () => viewer.page.getByRole('alert').isVisible());
     assert.match(await viewer.page.getByRole('alert').textContent(), message);
     assert.equal(await viewer.canvas.isVisible(), false);
     viewer.problems.length = 0; // the failure itself, as the console reports it
@@ -329,12 +331,24 @@ describe('without browser features', () => {
     ['when WebGL fails as the program starts, a message', () => {
       delete HTMLCanvasElement.prototype.transferControlToOffscreen;
       WebGLRenderingContext.prototype.createBuffer = () => { throw new Error('no memory left for a buffer'); };
-    }, failsToStart(/could not start\s+\(.*no memory left for a buffer\)/s)],
+    }, fails(/could not start\s+\(.*no memory left for a buffer\)/s)],
     ['when a shader does not compile, a message with the driver\'s log', () => {
       delete HTMLCanvasElement.prototype.transferControlToOffscreen;
       const shaderSource = WebGLRenderingContext.prototype.shaderSource;
       WebGLRenderingContext.prototype.shaderSource = function(shader, source) { shaderSource.call(this, shader, `${source}\nnot a shader`); };
-    }, failsToStart(/could not start\s+\(a shader did not compile: ERROR: .*\)\. Reload/s)]]) {
+    }, fails(/could not start\s+\(a shader did not compile: ERROR: .*\)\. Reload/s)],
+    ['when WebGL fails after the first frame, a message', () => {
+      delete HTMLCanvasElement.prototype.transferControlToOffscreen;
+      const bufferData = WebGLRenderingContext.prototype.bufferData;
+      WebGLRenderingContext.prototype.bufferData = function(...args) {
+        if (window.breakBuffers) throw new Error('the buffer is gone');
+        return bufferData.apply(this, args);
+      };
+    }, fails(/The viewer stopped\s+\(.*the buffer is gone\)\. Reload/s, async (viewer) => {
+      assert.equal(mismatch(await viewer.settle(), 'arrowhead', 0), null);
+      await viewer.run(() => { window.breakBuffers = true; });
+      await viewer.click('left');
+    })]]) {
     test(what, () => withViewer({ context: { deviceScaleFactor: 2 }, initScript }, check));
   }
 });
