@@ -37,13 +37,22 @@ foreach(page sierpinski-viewer.1 changelog changelog.Debian)
 endforeach()
 add_custom_target(package_docs ALL DEPENDS ${compressed})
 
-install(TARGETS sierpinski-viewer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT viewer)
-# Debian's strip leaves the compiler's .comment section in; a package does without it.
-install(CODE "
-  if(CMAKE_INSTALL_DO_STRIP)
-    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
-                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/sierpinski-viewer\")
-  endif()" COMPONENT viewer)
+# A program of the packages, installed as sierpinski-viewer in component COMPONENT. Debian's strip
+# leaves the compiler's .comment section in; a package does without it.
+function(install_program target component)
+  install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ${component} ${ARGN})
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/sierpinski-viewer\")
+    endif()" COMPONENT ${component} ${ARGN})
+endfunction()
+# What `cmake --install` and the .deb carry: the program linked to the system's freeglut, and
+# the licence in Debian's form. The RPM has its own of both (rpm.cmake).
+install_program(sierpinski-viewer program)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sierpinski-viewer
+        COMPONENT program)
+# What both packages carry.
 install(FILES ${packaging}/sierpinski-viewer.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT viewer)
 foreach(size 48 256)
@@ -55,7 +64,7 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/icons/sierpinski-viewer.svg
 install(FILES ${packaging}/sierpinski-viewer.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT viewer)
 install(FILES ${packaging}/${APPSTREAM_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT viewer)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${packaging}/changelog.gz
+install(FILES ${packaging}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sierpinski-viewer COMPONENT viewer)
 # What only the Debian package carries.
 install(FILES ${packaging}/changelog.Debian.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sierpinski-viewer
@@ -95,33 +104,15 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The RPM: the same files less the Debian-only ones (see cpack_options.cmake), owning only its own
-# folder, with the times of SOURCE_DATE_EPOCH and no build host or build-id links in it.
-set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
-set(CPACK_RPM_PACKAGE_RELEASE 1)
-set(CPACK_RPM_PACKAGE_LICENSE MIT)
-set(CPACK_RPM_PACKAGE_GROUP "Amusements/Graphics")
-set(CPACK_RPM_PACKAGE_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
-set(CPACK_RPM_PACKAGE_AUTOREQ ON)
-set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
-    /usr/share/applications /usr/share/icons /usr/share/icons/hicolor
-    /usr/share/icons/hicolor/48x48 /usr/share/icons/hicolor/48x48/apps
-    /usr/share/icons/hicolor/256x256 /usr/share/icons/hicolor/256x256/apps
-    /usr/share/icons/hicolor/scalable /usr/share/icons/hicolor/scalable/apps
-    /usr/share/man /usr/share/man/man1 /usr/share/metainfo /usr/share/doc)
-set(CPACK_RPM_SPEC_MORE_DEFINE
-    "%define use_source_date_epoch_as_buildtime 1
-%define clamp_mtime_to_source_date_epoch 1
-%define _buildhost reproducible
-%define _build_id_links none")
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 # The packages install their components by name, so that CPack's installs leave the list of
 # `cmake --install` (installed_files.txt) to the uninstall target.
-set(CPACK_VIEWER_INSTALL_PROJECT "${CMAKE_BINARY_DIR};${PROJECT_NAME};viewer;/")
+foreach(component viewer program debian rpm)
+  set(CPACK_${component}_INSTALL_PROJECT "${CMAKE_BINARY_DIR};${PROJECT_NAME};${component};/")
+endforeach()
 set(CPACK_INSTALL_CMAKE_PROJECTS
-    "${CPACK_VIEWER_INSTALL_PROJECT}" "${CMAKE_BINARY_DIR};${PROJECT_NAME};debian;/")
+    "${CPACK_viewer_INSTALL_PROJECT}" "${CPACK_program_INSTALL_PROJECT}" "${CPACK_debian_INSTALL_PROJECT}")
 set(CPACK_SOURCE_DATE_EPOCH ${SOURCE_DATE_EPOCH})
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/cpack_file_times.cmake)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_options.cmake)
@@ -129,4 +120,5 @@ set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_options.cmake)
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_PACKAGE_FILE_NAME sierpinski-viewer-${PROJECT_VERSION})
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/node_modules/" "^${PROJECT_SOURCE_DIR}/build/" "^${PROJECT_SOURCE_DIR}/gallery/")
+include(${CMAKE_CURRENT_LIST_DIR}/rpm.cmake)
 include(CPack)

@@ -77,10 +77,12 @@ ARM64_PACKAGES=(crossbuild-essential-arm64 qemu-user)
 # server with a session bus.
 WEB_PACKAGES=(emscripten chromium firefox-esr webkit2gtk-driver xvfb xauth dbus-daemon)
 # The static checkers, hardening-check (devscripts) with readelf (binutils), and what builds and
-# checks the Debian package and the RPM.
+# checks the Debian package and the RPM, and signs a release in its test.
 LINT_PACKAGES=(clang-tidy cppcheck shellcheck)
 HARDENING_PACKAGES=(devscripts binutils)
-PACKAGE_PACKAGES=(dpkg-dev desktop-file-utils man-db lintian appstream rpm rpmlint file)
+PACKAGE_PACKAGES=(dpkg-dev desktop-file-utils man-db lintian appstream rpm rpmlint file rpm2cpio cpio gnupg)
+# What the RPM's program links besides the build's own libraries: freeglut's, linked in.
+RPM_PROGRAM_PACKAGES=(libxi-dev libxxf86vm-dev)
 
 # Node.js and npm for the browser tests and benchmarks: the machine's own if it has them, else
 # Debian's. Their packages (package.json) want Node.js 18 or later.

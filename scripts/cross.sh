@@ -21,7 +21,7 @@ case $mode in '' | --test) ;; *) die "unknown option '$mode' (try --test)" ;; es
 
 # The libraries the program and its unit tests are built against, and Mesa's drivers to run it.
 SYSROOT_PACKAGES=(libc6-dev libstdc++-12-dev libglut-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
-                  libgtest-dev)
+                  libgtest-dev "${RPM_PROGRAM_PACKAGES[@]}")
 
 ensure_packages "${BUILD_PACKAGES[@]}" "crossbuild-essential-$arch" qemu-user dpkg-dev rpm
 cross=$BUILD_DIR/cross/$arch
@@ -32,7 +32,7 @@ unpacked=$cross/packages # each package in a tree of its own, control files too,
 # apt's own client through a private configuration: dpkg's list of architectures and /etc/apt stay
 # as they are, and an empty list of installed packages makes apt fetch every dependency.
 make_sysroot() {
-    [ -f "$sysroot/.complete" ] && return 0
+    [ "$(cat "$sysroot/.complete" 2>/dev/null)" = "${SYSROOT_PACKAGES[*]}" ] && return 0
     say "fetching Debian's $arch packages for the sysroot (a private apt configuration in $cross/apt)"
     rm -rf "$sysroot" "$unpacked" "$cross/apt/cache"
     mkdir -p "$sysroot" "$unpacked" "$cross/apt"
@@ -52,7 +52,7 @@ make_sysroot() {
     find "$sysroot" -type l -lname '/*' -print0 | while IFS= read -r -d '' link; do
         ln -sfnr "$sysroot$(readlink "$link")" "$link"
     done
-    touch "$sysroot/.complete"
+    echo "${SYSROOT_PACKAGES[*]}" >"$sysroot/.complete" # what it holds: a new list makes it anew
 }
 
 make_sysroot

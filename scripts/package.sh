@@ -8,13 +8,14 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 kind=${1:-deb}
+# Each kind's program and the tools that pack it (CPack reads executables' types with file).
 case $kind in
-deb) generator=DEB tool=dpkg-dev ;;
-rpm) generator=RPM tool=rpm ;;
+deb) generator=DEB program=sierpinski-viewer tools=(dpkg-dev file) ;;
+rpm) generator=RPM program=sierpinski-viewer-rpm tools=(rpm file "${RPM_PROGRAM_PACKAGES[@]}") ;;
 *) die "unknown package kind '$kind' (try deb or rpm)" ;;
 esac
-ensure_packages "${BUILD_PACKAGES[@]}" "$tool"
-build_project sierpinski-viewer package_docs
+ensure_packages "${BUILD_PACKAGES[@]}" "${tools[@]}"
+build_project "$program" package_docs
 say "making the $generator package"
 out=${PACKAGE_DIR:-$BUILD_DIR/package}
 mkdir -p "$out"

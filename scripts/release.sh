@@ -2,8 +2,8 @@
 # Builds what a release needs into build/release/: the source archive of the last commit
 # (sierpinski-viewer-<version>.tar.gz, one top folder, the commit's time recorded inside it), the
 # Debian package and the RPM for amd64 and for arm64, the Windows program as an installer and as a
-# zip, the web page as one HTML file, and SHA256SUMS over them, all from one commit: it refuses to run with uncommitted
-# changes.
+# zip, the web page as one HTML file, and SHA256SUMS over them (signed when RELEASE_SIGNING_KEY names
+# a GnuPG key: see checksums.sh), all from one commit: it refuses to run with uncommitted changes.
 set -euo pipefail
 # shellcheck source=common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -32,4 +32,5 @@ mapfile -t arm64 <<<"$arm64"
 mapfile -t windows <<<"$windows"
 cp "$deb" "$rpm" "${arm64[@]}" "${windows[@]}" "$release/"
 cp "$page" "$release/sierpinski-viewer-$VERSION.html"
-(cd "$release" && sha256sum -- * >SHA256SUMS && cat SHA256SUMS)
+"$ROOT/scripts/checksums.sh" "$release"
+cat "$release/SHA256SUMS"

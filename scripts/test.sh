@@ -17,7 +17,7 @@ packages_for() {
     case $1 in
     e2e | abuse) echo "${HEADLESS_PACKAGES[*]}" ;;
     valgrind) echo "${HEADLESS_PACKAGES[*]} valgrind" ;;
-    package) echo "${PACKAGE_PACKAGES[*]}" ;;
+    package) echo "${HEADLESS_PACKAGES[*]} ${PACKAGE_PACKAGES[*]}" ;;
     hardening) echo "${HARDENING_PACKAGES[*]}" ;;
     lint) echo "${LINT_PACKAGES[*]}" ;;
     windows) echo "${HEADLESS_PACKAGES[*]} ${WINDOWS_PACKAGES[*]}" ;;
@@ -31,6 +31,7 @@ targets_for() {
     e2e) echo e2e_tests ;;
     abuse | valgrind) echo abuse_tests ;;
     windows | arm64) echo e2e_tests abuse_tests ;;
+    package) echo e2e_tests ;;
     hardening) echo sierpinski-viewer ;;
     esac
 }

@@ -49,7 +49,6 @@ common=$(sort <<EOF
 bin/sierpinski-viewer
 share/applications/sierpinski-viewer.desktop
 share/doc/sierpinski-viewer/changelog.gz
-share/doc/sierpinski-viewer/copyright
 share/icons/hicolor/256x256/apps/sierpinski-viewer.png
 share/icons/hicolor/48x48/apps/sierpinski-viewer.png
 share/icons/hicolor/scalable/apps/sierpinski-viewer.svg
@@ -58,6 +57,7 @@ $metainfo
 EOF
 )
 expected=$(sort <<<"$common
+share/doc/sierpinski-viewer/copyright
 share/doc/sierpinski-viewer/changelog.Debian.gz
 share/lintian/overrides/sierpinski-viewer")
 carried=$(cd "$root" && find . -type f | sed 's|^\./||' | sort)
@@ -107,19 +107,61 @@ done
 output=$(env -u DISPLAY "${run[@]}" "$root/bin/sierpinski-viewer" 2>&1) && fail "the packaged viewer ran without a display"
 grep -q 'failed to open display' <<<"$output" || fail "the packaged viewer did not start: $output"
 
-# The RPM: MIT, the one version, its libraries required, the .deb's files less the Debian-only
-# ones once installed, and rpmlint silent but for the tags the README explains.
+# The RPM: MIT, the one version, not relocatable, its changelog the project's, its licences marked
+# so, the .deb's files less the Debian-only ones once installed (the licences even without the
+# documentation), and rpmlint silent but for the tags the README explains.
 [ "$(rpm -qp --qf '%{LICENSE} %{VERSION}' "$rpm")" = "MIT $VERSION" ] || fail "RPM licence and version"
-rpm -qp --requires "$rpm" | grep -q '^libglut\.so\.3' || fail "the RPM does not require libglut"
+prefixes=$(rpm -qp --qf '[%{PREFIXES}]' "$rpm")
+[ -z "$prefixes" ] || fail "the RPM is relocatable under $prefixes"
+changelog=$(rpm -qp --changelog "$rpm")
+head -1 <<<"$changelog" | grep -qF "$PRODUCT_MAINTAINER - $VERSION-1" ||
+    fail "the RPM's changelog does not begin with $VERSION by $PRODUCT_MAINTAINER: $(head -1 <<<"$changelog")"
+[ "$(grep -c '^\* ' <<<"$changelog")" = "$(grep -cE '^## [0-9.]+ \(' "$source/CHANGELOG.md")" ] ||
+    fail "the RPM's changelog has not one entry for each release of CHANGELOG.md"
+licenses=$(printf '/usr/share/licenses/sierpinski-viewer/%s\n' LICENSE LICENSE.freeglut)
+[ "$(rpm -qp --licensefiles "$rpm")" = "$licenses" ] || fail "the RPM's %license files: $(rpm -qp --licensefiles "$rpm")"
 rpm --root "$work/rpmroot" --initdb
 # (Debian's rpm warns that it is not Debian's package manager.)
 rpm --root "$work/rpmroot" --install --nodeps --ignorearch "$rpm" 2>"$work/log" || fail "rpm --install: $(cat "$work/log")"
 installed=$(cd "$work/rpmroot/usr" && find . -type f | sed 's|^\./||' | sort)
-[ "$installed" = "$common" ] || fail "the RPM's files differ: $(diff <(echo "$common") <(echo "$installed"))"
+[ "$installed" = "$(sort <<<"$common"$'\n'"${licenses//\/usr\//}")" ] ||
+    fail "the RPM's files differ: $(diff <(echo "$common") <(echo "$installed"))"
+rpm --root "$work/rpmroot" --erase --nodeps sierpinski-viewer 2>/dev/null
+rpm --root "$work/rpmroot" --install --nodeps --ignorearch --excludedocs "$rpm" 2>/dev/null
+for license in $licenses; do
+    [ -f "$work/rpmroot$license" ] || fail "installed without its documentation, the RPM has no $license"
+done
 # rpmlint 2.4 takes a manual page's section for its name, so it never finds one for a program.
 lint=$(rpmlint "$rpm" 2>&1 | grep -E ': [EW]: ' |
        grep -vE ': (E: no-signature|E: no-packager-tag|W: no-url-tag|W: invalid-license|W: manpage-not-compressed|W: no-manual-page-for-binary)( |$)' || true)
 [ -z "$lint" ] || fail "rpmlint: $lint"
+
+# The RPM's program has freeglut linked in, so that it needs only libraries that every RPM
+# distribution has under these upstream names, and no glibc newer than 2.34. Unpacked as rpm2cpio
+# unpacks it, it draws the pictures the .deb's program draws.
+allowed='^(lib(GL|OpenGL|GLX|GLU|X11|Xi|Xrandr|Xxf86vm|m|c)\.so\.[0-9]+|ld-linux-(x86-64|aarch64)\.so\.[0-9]+)\((GLIBC_[0-9.]+)?\)\(64bit\)$|^rpmlib\(|^rtld\(GNU_HASH\)$'
+requires=$(rpm -qp --requires "$rpm")
+unlisted=$(grep -vE "$allowed" <<<"$requires" || true)
+[ -z "$unlisted" ] || fail "the RPM requires what is not on the list of upstream sonames: $unlisted"
+newest_glibc=$(grep -o 'GLIBC_[0-9.]*' <<<"$requires" | sort -V | tail -1)
+[ "$(printf '%s\n' "$newest_glibc" GLIBC_2.34 | sort -V | tail -1)" = GLIBC_2.34 ] ||
+    fail "the RPM's program needs $newest_glibc, newer than GLIBC_2.34"
+mkdir "$work/rpm2cpio"
+(cd "$work/rpm2cpio" && rpm2cpio "$rpm" | cpio -idm --quiet) || fail "rpm2cpio | cpio"
+program=$work/rpm2cpio/usr/bin/sierpinski-viewer
+needed=$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+echo "the RPM's program needs $(paste -sd ' ' <<<"$needed") and at most $newest_glibc"
+! grep -q libglut <<<"$needed" || fail "the RPM's program needs a shared freeglut: $needed"
+cmake --build "$build" --target e2e_tests >/dev/null || fail "building e2e_tests failed"
+launcher=$work/rpm-viewer
+{ echo '#!/bin/sh'; printf 'exec'; printf ' %q' ${run[@]+"${run[@]}"} "$program"; echo ' "$@"'; } >"$launcher"
+chmod +x "$launcher"
+slowdown=1
+[ -z "$arch" ] || slowdown=30 # emulation
+VIEWER=$launcher VIEWER_SLOWDOWN=$slowdown "$build/tests/e2e_tests" \
+    --gtest_filter='Viewer.LeftGoesDeeperAndStopsAtTwelve:Viewer.MiddleSwitchesToTheCarpetAndBackWithEachCeiling' \
+    >"$work/log" 2>&1 || fail "the RPM's program does not draw the pictures: $(cat "$work/log")"
+grep -q '^\[  PASSED  \] 2 tests' "$work/log" || fail "the RPM's program was not run through both tests: $(cat "$work/log")"
 
 # Built again elsewhere, as a release unpacked inside a repository of another project whose last
 # commit is from 2001, its files dated 2001 too, under another umask, time zone and locale.
@@ -141,6 +183,38 @@ if [ -n "$arch" ]; then
     [ $failed -eq 0 ] && echo "$arch packages checked"
     exit $failed
 fi
+
+# A packager's build of the release as unpacked: no git anywhere on the PATH and no GoogleTest, and
+# the program still builds, with one notice that the tests are off.
+mkdir "$work/no-git"
+for tool in /usr/bin/* /bin/*; do
+    case $(basename "$tool") in git*) ;; *) ln -sf "$tool" "$work/no-git/" ;; esac
+done
+configure=$(PATH=$work/no-git cmake -S "$elsewhere" -B "$work/packager" -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON 2>&1) ||
+    fail "configuring the unpacked release without git and GoogleTest: $configure"
+grep -q 'GoogleTest not found.*BUILD_TESTING' <<<"$configure" || fail "no notice naming BUILD_TESTING: $configure"
+PATH=$work/no-git cmake --build "$work/packager" --parallel "$(nproc)" >"$work/log" 2>&1 ||
+    fail "building the unpacked release without git and GoogleTest: $(tail -20 "$work/log")"
+[ -x "$work/packager/sierpinski-viewer" ] || fail "the packager's build made no program"
+
+# The release's checksums, signed with a key of a throwaway keyring, verify as the README says;
+# once SHA256SUMS is changed they do not; and without a key nothing is signed, in one line.
+export GNUPGHOME=$work/gnupg
+mkdir -m 700 "$GNUPGHOME"
+gpg --batch --quiet --passphrase '' --quick-generate-key 'Release test <release@test.invalid>' ed25519 sign never 2>/dev/null
+key=$(gpg --batch --with-colons --list-secret-keys | awk -F: '$1 == "fpr" { print $10; exit }')
+mkdir "$work/release"
+cp "$deb" "$rpm" "$work/release/"
+RELEASE_SIGNING_KEY=$key "$source/scripts/checksums.sh" "$work/release" >"$work/log" 2>&1 || fail "checksums.sh: $(cat "$work/log")"
+(cd "$work/release" && gpg --batch --verify SHA256SUMS.asc SHA256SUMS 2>/dev/null && sha256sum --quiet -c SHA256SUMS) ||
+    fail "the signed release does not verify"
+head -1 "$work/release/SHA256SUMS.asc" | grep -qx -- '-----BEGIN PGP SIGNATURE-----' || fail "SHA256SUMS.asc is not armoured"
+sed -i '1s/^./0/' "$work/release/SHA256SUMS"
+gpg --batch --verify "$work/release/SHA256SUMS.asc" "$work/release/SHA256SUMS" 2>/dev/null &&
+    fail "a changed SHA256SUMS still verifies"
+notice=$(unset RELEASE_SIGNING_KEY && "$source/scripts/checksums.sh" "$work/release" 2>&1)
+{ [ "$(wc -l <<<"$notice")" -eq 1 ] && grep -q "not signed" <<<"$notice"; } || fail "unsigned, checksums.sh said: $notice"
+[ ! -e "$work/release/SHA256SUMS.asc" ] || fail "an unsigned run left the old signature"
 
 # Installed by hand under a prefix with a space and a ';', taken away again by the uninstall
 # target, and packaging in between leaves the list of installed files alone.

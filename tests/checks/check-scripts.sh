@@ -44,6 +44,7 @@ rejects "$src" test.sh "unknown option '--bogus-option'" --bogus-option
 rejects "$src" test.sh "-j takes a number" -j many
 rejects "$src" test.sh '-R needs a value' -R
 rejects "$src" release.sh arguments extra
+rejects "$src" checksums.sh "usage: checksums.sh FOLDER" "$work/no such folder"
 rejects "$src" make-icon.sh arguments extra
 
 # A release from a tree whose files differ from its last commit would not be one commit. (The
