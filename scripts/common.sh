@@ -70,7 +70,7 @@ HEADLESS_PACKAGES=(xvfb xauth xdotool x11-utils libgl1-mesa-dri libx11-dev libst
 # installers reproducible, osslsigncode), Wine to run it, and what its checks read MSIs, certificates
 # and zips with.
 WINDOWS_PACKAGES=(mingw-w64 wine wine64 zip debian-archive-keyring icoutils wixl msitools python3-olefile osslsigncode
-                  openssl unzip)
+                  openssl unzip imagemagick)
 # The arm64 build (a cross compiler) and qemu-user to run it.
 ARM64_PACKAGES=(crossbuild-essential-arm64 qemu-user)
 # The web build and its browser tests in the three engines, Firefox and WebKit on a virtual X

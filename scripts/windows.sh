@@ -4,7 +4,8 @@
 # as an installer (MSI, with Debian's wixl). The last two lines printed are their paths; the same
 # commit gives the same bytes. With a code-signing certificate, the program and the installer are
 # signed (osslsigncode): WINDOWS_SIGNING_CERT names a PKCS#12 file, WINDOWS_SIGNING_PASSWORD_FILE a
-# file holding its password.
+# file holding its password, and WINDOWS_SIGNING_TIMESTAMP_URL, if set, an RFC 3161 time-stamping
+# authority that vouches for when they were signed.
 #   scripts/windows.sh            build the zip and the installer
 #   scripts/windows.sh --wine     build them and make the Wine prefix the tests and benchmarks use
 set -euo pipefail
@@ -56,12 +57,16 @@ build_freeglut() {
 crlf() { sed 's/\r*$/\r/' "$1" >"$2"; }
 
 # Signs a program or an installer in place, when there is a certificate, at the commit's time, so
-# that the same commit and certificate give the same bytes.
+# that the same commit and certificate give the same bytes; with a time-stamping authority, its
+# countersignature keeps the signature valid after the certificate expires (and, holding the
+# authority's time, is new on every run). A file that could not be signed is removed.
 sign() {
     [ -n "${WINDOWS_SIGNING_CERT:-}" ] || return 0
+    local timestamp=()
+    [ -z "${WINDOWS_SIGNING_TIMESTAMP_URL:-}" ] || timestamp=(-ts "$WINDOWS_SIGNING_TIMESTAMP_URL")
     osslsigncode sign -pkcs12 "$WINDOWS_SIGNING_CERT" -readpass "$WINDOWS_SIGNING_PASSWORD_FILE" \
-        -n "$PRODUCT_NAME" -h sha256 -time "$epoch" -in "$1" -out "$1.signed" >/dev/null ||
-        die "signing $1 failed"
+        -n "$PRODUCT_NAME" -h sha256 -time "$epoch" "${timestamp[@]}" -in "$1" -out "$1.signed" >/dev/null ||
+        { rm -f "$1" "$1.signed"; die "signing $1 failed"; }
     mv "$1.signed" "$1"
 }
 
@@ -75,6 +80,9 @@ build_viewer() {
         -DCMAKE_FIND_ROOT_PATH="$freeglut/root" -DCMAKE_BUILD_TYPE=Release >/dev/null || die "configuring the viewer failed"
     cmake --build "$win/viewer" --parallel "$(nproc)" --target sierpinski-viewer >/dev/null || die "building the viewer failed"
     read_product_facts "$win/viewer"
+    # What a run that fails from here on would have replaced goes first, so that no earlier run's
+    # zip or installer is left beside this run's program.
+    rm -f "$win/sierpinski-viewer.exe" "$win/$WINDOWS_ARTEFACT.zip" "$win/$WINDOWS_ARTEFACT.msi"
     # strip writes the time into the PE header, unless SOURCE_DATE_EPOCH says which.
     SOURCE_DATE_EPOCH=$epoch x86_64-w64-mingw32-strip -o "$win/sierpinski-viewer.exe" "$win/viewer/sierpinski-viewer.exe"
     sign "$win/sierpinski-viewer.exe"
@@ -98,23 +106,28 @@ make_zip() {
         die "zip failed"
 }
 
-# The installer: the zip's files and the icon, with the commit's time, packed by wixl. Its product
-# code follows from the version, the package code from the content, and the times wixl writes are
-# set to the commit's (packaging/windows/msi-reproducible.py).
+# The installer: the zip's files and the icon, with the commit's time, packed by wixl, with the
+# tables wixl cannot write added (packaging/windows/msi-tables.py). Its product code follows from
+# everything that goes into it, so that each distinct build has its own and the same build the
+# same; the package code follows from the content, and the times wixl writes are set to the
+# commit's (msi-reproducible.py).
 make_msi() {
     say "making the installer with wixl"
-    local msi=$win/$WINDOWS_ARTEFACT.msi product_code
-    product_code=$(/usr/bin/python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), sys.argv[2])).upper())' \
-        "$WINDOWS_UPGRADE_CODE" "sierpinski-viewer $VERSION")
+    local msi=$win/$WINDOWS_ARTEFACT.msi windows=$ROOT/packaging/windows product_code content
     rm -rf "$win/msi" "$msi"
     cp -r "$win/zip/$WINDOWS_ARTEFACT" "$win/msi"
     cp "$win/viewer/windows-resources/sierpinski-viewer.ico" "$win/msi/"
     touch -d "@$epoch" "$win/msi"/*
+    content=$( (cd "$win/msi" && sha256sum -- *) && cat "$windows/sierpinski-viewer.wxs" "$windows/msi-tables.py")
+    product_code=$(/usr/bin/python3 -c 'import hashlib, sys, uuid
+print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), hashlib.sha256(sys.stdin.buffer.read()).hexdigest())).upper())' \
+        "$WINDOWS_UPGRADE_CODE" <<<"$VERSION $content")
     (cd "$win/msi" && TZ=UTC wixl --arch x64 -D Version="$VERSION" -D ProductCode="$product_code" \
         -D UpgradeCode="$WINDOWS_UPGRADE_CODE" -D ProductName="$PRODUCT_NAME" -D Publisher="$PRODUCT_PUBLISHER" \
-        -D Description="$PROJECT_DESCRIPTION" -D Files=. -o "$msi" "$ROOT/packaging/windows/sierpinski-viewer.wxs" 2>&1) ||
+        -D Description="$PROJECT_DESCRIPTION" -D Files=. -o "$msi" "$windows/sierpinski-viewer.wxs" 2>&1) ||
         die "wixl failed"
-    /usr/bin/python3 "$ROOT/packaging/windows/msi-reproducible.py" "$msi" "$epoch" || die "msi-reproducible.py failed"
+    /usr/bin/python3 "$windows/msi-tables.py" "$msi" "$win/msi/sierpinski-viewer.exe" || die "msi-tables.py failed"
+    /usr/bin/python3 "$windows/msi-reproducible.py" "$msi" "$epoch" || die "msi-reproducible.py failed"
     sign "$msi"
 }
 
@@ -150,6 +163,8 @@ main() {
         [ -f "$WINDOWS_SIGNING_CERT" ] || die "WINDOWS_SIGNING_CERT: no file $WINDOWS_SIGNING_CERT"
         [ -f "${WINDOWS_SIGNING_PASSWORD_FILE:-}" ] || die "WINDOWS_SIGNING_PASSWORD_FILE must name the file with the certificate's password"
         say "signing the program and the installer with $WINDOWS_SIGNING_CERT"
+        [ -n "${WINDOWS_SIGNING_TIMESTAMP_URL:-}" ] ||
+            say "without a timestamp (no WINDOWS_SIGNING_TIMESTAMP_URL): Windows rejects the signatures once the certificate expires"
     else
         say "not signing (no WINDOWS_SIGNING_CERT): Windows will warn before the first start"
     fi
