@@ -25,7 +25,7 @@ package() {
     else
         BUILD_DIR=$3 "$2/scripts/cross.sh" "$arch" >"$log" 2>&1
     fi || { echo "FAIL: building the $1 package with the sources in $2 in $3:" >&2; cat "$log" >&2; exit 1; }
-    tail -2 "$log" | grep "^/.*\.$1\$"
+    tail -2 "$log" | grep "^/.*\.$1\$" || { echo "FAIL: scripts/package.sh $1 in $3 named no package" >&2; exit 1; }
 }
 
 # shellcheck source=/dev/null # the product's facts, written by CMake

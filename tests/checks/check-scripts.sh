@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The set-up scripts reject what they cannot do before they install or build anything: each bad
 # argument below must fail with a message naming it, without running apt-get, CMake or npm (stand-ins
-# on the PATH record any call). release.sh also refuses a tree with uncommitted changes.
+# on the PATH record any call). release.sh also refuses a tree with uncommitted changes, and the
+# checks refuse to pass on nothing.
 #   scripts.sh SOURCE_DIR
 set -uo pipefail
 src=$1
@@ -54,6 +55,28 @@ if git clone -q "$src" "$work/tree" 2>/dev/null; then
     echo "// changed" >>"$work/tree/src/viewer/main.cpp"
     rejects "$work/tree" release.sh 'uncommitted changes'
 fi
+
+# The checks refuse to pass on nothing: lint with no file, hardening with no object, the package
+# check with no package.
+mkdir -p "$work/empty/build" "$work/empty/scripts" "$work/empty/objects"
+echo '[]' >"$work/empty/build/compile_commands.json"
+fails_on_nothing() {
+    local word=$1 output
+    shift
+    if output=$(PATH="$work/bin:$PATH" "$@" 2>&1 </dev/null); then fail "$* passed on nothing"; fi
+    grep -qF -- "$word" <<<"$output" || fail "$* did not say '$word': $output"
+}
+for tool in clang-tidy cppcheck; do
+    fails_on_nothing "$tool found no file to check" "$src/tests/checks/check-lint.sh" "$tool" "$work/empty" "$work/empty/build"
+done
+printf '#!/bin/sh\nexit 0\n' >"$work/bin/hardening-check"
+chmod +x "$work/bin/hardening-check"
+fails_on_nothing "no object files to check" "$src/tests/checks/check-hardening.sh" /usr/bin/true \
+    "$work/empty/build/compile_commands.json" "$work/empty/objects"
+printf '#!/bin/sh\necho "==> made nothing"\n' >"$work/empty/scripts/package.sh" # says it worked, makes nothing
+chmod +x "$work/empty/scripts/package.sh"
+cp "$src/cmake/product.sh.in" "$work/empty/build/product.sh"
+fails_on_nothing "named no package" "$src/tests/checks/check-package.sh" "$work/empty" "$work/empty/build"
 
 [ $failed -eq 0 ] && echo "every script refused what it cannot do, before installing or building"
 exit $failed
