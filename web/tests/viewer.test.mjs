@@ -288,17 +288,35 @@ describe('a lost WebGL context', () => {
   }
 });
 
-describe('a tap on Deeper as soon as the button exists, before the program runs, is kept', () => {
+describe('presses before the program runs are all kept, in their order', () => {
+  // Other figure, Deeper, Deeper, Shallower, Deeper ends at carpet 2; in reverse order at carpet 0.
+  const early = [GLUT.MIDDLE_BUTTON, GLUT.LEFT_BUTTON, GLUT.LEFT_BUTTON, GLUT.RIGHT_BUTTON, GLUT.LEFT_BUTTON];
   for (const [way, runs, noWebGLInWorkers] of [['in a worker', 'worker', false], ['on the page, the worker having no WebGL', 'page', true]]) {
-    const tapEarly = `document.addEventListener('DOMContentLoaded', () => document.querySelector('[data-glut-button="${GLUT.LEFT_BUTTON}"]').click());`;
+    const tapEarly = `document.addEventListener('DOMContentLoaded', () => { for (const button of ${JSON.stringify(early)}) document.querySelector(\`[data-glut-button="\${button}"]\`).click(); });`;
     const content = noWebGLInWorkers ? `(${NO_WEBGL_IN_WORKERS})(); ${tapEarly}` : tapEarly;
     test(way, () => withViewer({ context: PHONE, initScript: { content } }, async (viewer) => {
       assert.equal(await viewer.run(() => viewer.runs), runs);
-      assert.equal(mismatch(await viewer.settle(), 'arrowhead', 1), null);
-      assert.equal(await viewer.status(), arrowheadStatus(1));
+      assert.equal(mismatch(await viewer.settle(), 'carpet', 2), null);
+      assert.equal(await viewer.status(), carpetStatus(2));
     }));
   }
 });
+
+test('the status line and the limit marks are right at every depth of both figures', () => withViewer({}, async (viewer) => {
+  for (const [press, ceiling, status] of [[null, TRIANGLE_MAX_DEPTH, arrowheadStatus], ['Other figure', CARPET_MAX_DEPTH, carpetStatus]]) {
+    if (press) await viewer.press(press);
+    // Up one press at a time to one beyond the ceiling, then down to one below 0.
+    const depths = [...Array(ceiling + 1).keys()];
+    for (const [button, path] of [['Deeper', [...depths.slice(1), ceiling]], ['Shallower', [...depths.reverse().slice(1), 0]]]) {
+      for (const depth of path) {
+        await viewer.press(button);
+        await waitFor(`the status line at depth ${depth}`, async () => await viewer.status() === status(depth));
+        assert.deepEqual(await atLimits(viewer), [String(depth === ceiling), String(depth === 0)],
+          `the marks of Deeper and Shallower at depth ${depth} of ${ceiling}`);
+      }
+    }
+  }
+}));
 
 describe('without browser features', () => {
   // The failure message, and no picture, after what the check does first.
