@@ -76,6 +76,33 @@ zcat "$root/share/man/man1/sierpinski-viewer.1.gz" | head -1 | grep -q "\"sierpi
 zcat "$root/share/doc/sierpinski-viewer/changelog.gz" | cmp -s - "$source/CHANGELOG.md" || fail "changelog.gz is not CHANGELOG.md"
 grep -q "^## $VERSION " "$source/CHANGELOG.md" || fail "CHANGELOG.md has no entry for $VERSION"
 
+# What a user's system reads from the packages, against its source of truth: the architecture
+# (the program's own), the names and summary (the product's facts), the desktop entry's icon (one
+# the package installs), and the ceilings every description gives (the program's header).
+machine=$(readelf -h "$root/bin/sierpinski-viewer" | sed -n 's/^ *Machine: *//p')
+case $machine in
+*X86-64*) deb_arch=amd64 rpm_arch=x86_64 ;;
+*AArch64*) deb_arch=arm64 rpm_arch=aarch64 ;;
+*) deb_arch="(none for $machine)" rpm_arch="(none for $machine)" ;;
+esac
+[ "$deb_arch" = "${arch:-amd64}" ] || fail "the packaged program is for $machine, not ${arch:-amd64}"
+[ "$(dpkg-deb -f "$deb" Architecture)" = "$deb_arch" ] || fail "the .deb's Architecture is not $deb_arch"
+[ "$(rpm -qp --qf '%{ARCH}' "$rpm")" = "$rpm_arch" ] || fail "the RPM's architecture is not $rpm_arch"
+desktop=$root/share/applications/sierpinski-viewer.desktop
+for key in "Name=$PRODUCT_NAME" "Comment=$PROJECT_DESCRIPTION"; do
+    grep -qxF "$key" "$desktop" || fail "the desktop entry lacks $key"
+done
+icon=$(sed -n 's/^Icon=//p' "$desktop")
+[ -n "$(find "$root/share/icons/hicolor" -path "*/apps/$icon.*")" ] || fail "the desktop entry's icon '$icon' is not in the package"
+for element in "name>$PRODUCT_NAME<" "summary>$PROJECT_DESCRIPTION<" "developer_name>$PRODUCT_PUBLISHER<"; do
+    grep -qF "<$element" "$root/$metainfo" || fail "the metainfo lacks <$element"
+done
+[ "$(rpm -qp --qf '%{SUMMARY}|%{VENDOR}' "$rpm")" = "$PROJECT_DESCRIPTION|$PRODUCT_PUBLISHER" ] ||
+    fail "the RPM's summary and vendor: $(rpm -qp --qf '%{SUMMARY}|%{VENDOR}' "$rpm")"
+ceiling() { sed -n "s/^constexpr int $1 = \([0-9]*\);.*/\1/p" "$source/src/viewer/view_state.h"; }
+triangle_ceiling=$(ceiling TRIANGLE_MAX_DEPTH) carpet_ceiling=$(ceiling CARPET_MAX_DEPTH)
+{ [ -n "$triangle_ceiling" ] && [ -n "$carpet_ceiling" ]; } || fail "no ceilings in src/viewer/view_state.h"
+
 hints=$(desktop-file-validate "$root/share/applications/sierpinski-viewer.desktop" 2>&1) || fail "desktop entry"
 [ -z "$hints" ] || fail "desktop entry: $hints"
 grep -qx 'Exec=sierpinski-viewer' "$root/share/applications/sierpinski-viewer.desktop" || fail "Exec line"
@@ -88,6 +115,9 @@ for text in "$(tr -s ' \n' ' ' <"$root/$metainfo")" \
     if ! grep -q 'open line strips' <<<"$text" || ! grep -q 'filled quadrilaterals' <<<"$text"; then
         fail "a description does not say 'open line strips' and 'filled quadrilaterals': $text"
     fi
+    for depths in "depth 0 to $triangle_ceiling" "depth 0 to $carpet_ceiling"; do
+        grep -qE "$depths([^0-9]|\$)" <<<"$text" || fail "a description does not say '$depths': $text"
+    done
 done
 # The icons: the scalable one as the program draws it now, the PNGs of their folders' sizes.
 icons=$root/share/icons/hicolor
