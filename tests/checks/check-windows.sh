@@ -143,14 +143,17 @@ file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<IIII", data, at 
 print(*("%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF) for ms, ls in ((file_ms, file_ls), (product_ms, product_ls))))' "$exe")
     [ "$fixed" = "$VERSION.0 $VERSION.0" ] || fail "VERSIONINFO's FILEVERSION and PRODUCTVERSION are $fixed, not $VERSION.0"
     # The installer's row for the program carries that version, with no file hash in its stead.
-    msiinfo export "$msi" File | grep -qP "^ViewerExe\t[^\t]*\tsierpinski-viewer\.exe\t[0-9]+\t$VERSION\.0\t1033\t" ||
-        fail "the installer's File row for the program lacks version $VERSION.0: $(msiinfo export "$msi" File | grep ViewerExe)"
-    ! msiinfo export "$msi" MsiFileHash | grep -q '^ViewerExe' || fail "the program has a file hash as well as a version"
+    # (Each table is read whole first: grep -q leaving a pipe early would fail it under pipefail.)
+    files=$(msiinfo export "$msi" File) hashes=$(msiinfo export "$msi" MsiFileHash)
+    properties=$(msiinfo export "$msi" Property) tables=$(msiinfo tables "$msi")
+    grep -qP "^ViewerExe\t[^\t]*\tsierpinski-viewer\.exe\t[0-9]+\t$VERSION\.0\t1033\t" <<<"$files" ||
+        fail "the installer's File row for the program lacks version $VERSION.0: $(grep ViewerExe <<<"$files")"
+    ! grep -q '^ViewerExe' <<<"$hashes" || fail "the program has a file hash as well as a version"
     # The UpgradeCode ties every version together: this is its one value, for ever.
-    grep -qP '^UpgradeCode\t\{6F1D8A4C-3B2E-4E57-9C1A-5D0B7E2F8A63\}\r?$' <<<"$(msiinfo export "$msi" Property)" ||
-        fail "the installer's UpgradeCode changed: $(msiinfo export "$msi" Property | grep UpgradeCode)"
+    grep -qP '^UpgradeCode\t\{6F1D8A4C-3B2E-4E57-9C1A-5D0B7E2F8A63\}\r?$' <<<"$properties" ||
+        fail "the installer's UpgradeCode changed: $(grep UpgradeCode <<<"$properties")"
     for table in Dialog Control ControlEvent EventMapping TextStyle CompLocator; do
-        msiinfo tables "$msi" | grep -qx "$table" || fail "the installer has no $table table"
+        grep -qx "$table" <<<"$tables" || fail "the installer has no $table table"
     done
     manifest=$(wrestool -x --raw --type=24 "$exe")
     grep -q 'level="asInvoker"' <<<"$manifest" || fail "the manifest does not ask for asInvoker"
